@@ -1,0 +1,78 @@
+// The eight exports. Nothing here may let a C++ exception cross into the host.
+
+#include "plugin/exports.h"
+
+#include <cstring>
+
+#include "plugin/heap.hpp"
+#include "plugin/records.hpp"
+#include "plugin/state.hpp"
+#include "ui/options_window.hpp"
+
+namespace {
+
+// Fixed-width fields: the text, then NULs up to the width (the compiler pads).
+constexpr char kVersion[sizeof(PluginInfo::Version)] = "1.0.02";
+constexpr char kTitle[sizeof(PluginInfo::Title)] = "Имя по маске";
+constexpr char kAuthor[sizeof(PluginInfo::Author)] = "Quelvarn";
+constexpr char kFileFilter[sizeof(PluginInfo::FileFilter)] = "*.*";
+
+}  // namespace
+
+extern "C" {
+
+void NAMEMASK_CALL getInfo(PluginInfo* info) {
+    if (info == nullptr) {
+        return;
+    }
+    // Field by field: the alignment byte at 211 belongs to the host.
+    std::memcpy(info->Version, kVersion, sizeof kVersion);
+    std::memcpy(info->Title, kTitle, sizeof kTitle);
+    std::memcpy(info->Author, kAuthor, sizeof kAuthor);
+    std::memcpy(info->Caption, kTitle, sizeof kTitle);
+    std::memcpy(info->FileFilter, kFileFilter, sizeof kFileFilter);
+    info->HostFlag = 0;
+    info->OptionsSize = sizeof(RenameOptions);
+}
+
+uint8_t NAMEMASK_CALL initialize(HWND hostWindow) {
+    nm::setHostWindow(hostWindow);
+    return nm::RegisterOptionsWindowClass() ? 1 : 0;
+}
+
+RenameOptions* NAMEMASK_CALL newOpt(RenameOptions** record) {
+    RenameOptions* created = nm::allocateRecord();
+    if (record != nullptr) {
+        *record = created;
+    }
+    return created;
+}
+
+void NAMEMASK_CALL freeOpt(RenameOptions* record) {
+    nm::heapFree(record);
+}
+
+int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
+                                  const char** /*description*/) {
+    // The options window is not there yet: the session ends unconfirmed at once, but a
+    // new record that was asked for is still handed over.
+    if (newRecord != 0 && record != nullptr) {
+        *record = nm::allocateRecord();
+    }
+    return 0;
+}
+
+void NAMEMASK_CALL process(const char** /*filePath*/, const char* /*timeSourcePath*/,
+                           int32_t /*fileIndex*/, uint32_t /*reserved*/,
+                           RenameOptions** /*options*/, uint8_t /*previewOnly*/) {}
+
+int32_t NAMEMASK_CALL exportBtns(void* /*reserved*/, int32_t* count) {
+    if (count != nullptr) {
+        *count = 0;
+    }
+    return 0;
+}
+
+void NAMEMASK_CALL clickBtn(void) {}
+
+}  // extern "C"

@@ -1,0 +1,38 @@
+#include "plugin/heap.hpp"
+
+#include <windows.h>
+
+#include "engine/unique_handle.hpp"
+
+namespace nm {
+namespace {
+
+struct HeapDeleter {
+    void operator()(HANDLE heap) const noexcept { HeapDestroy(heap); }
+};
+using UniqueHeap = UniqueHandle<HANDLE, HeapDeleter>;
+
+UniqueHeap heap;  // owned from load to unload
+
+}  // namespace
+
+bool createPluginHeap() noexcept {
+    heap.reset(HeapCreate(0, 0, 0));
+    return static_cast<bool>(heap);
+}
+
+void destroyPluginHeap() noexcept {
+    heap.reset();
+}
+
+void* heapAllocate(std::size_t size) noexcept {
+    return heap ? HeapAlloc(heap.get(), 0, size) : nullptr;
+}
+
+void heapFree(void* block) noexcept {
+    if (heap && block != nullptr) {
+        HeapFree(heap.get(), 0, block);
+    }
+}
+
+}  // namespace nm

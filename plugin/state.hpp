@@ -1,0 +1,13 @@
+#pragma once
+
+// Module-level state that outlives one export call.
+
+#include <windows.h>
+
+namespace nm {
+
+// The host's main window from initialize: owner of the options window. Null until then.
+HWND hostWindow() noexcept;
+void setHostWindow(HWND window) noexcept;
+
+}  // namespace nm
