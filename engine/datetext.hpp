@@ -35,6 +35,7 @@ LocaleFormats englishLocaleFormats();
 // Local time at the precision of a DOS time stamp: years 1980 to 2107, even seconds.
 struct FileTime {
     int year, month, day, hour, minute, second;
+    friend bool operator==(const FileTime&, const FileTime&) = default;
 };
 
 // Writes `time` under `pattern`. Never fails; pattern letters count in either case.
