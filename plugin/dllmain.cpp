@@ -1,12 +1,17 @@
 #include <windows.h>
 
+#include "engine/win32/locale_capture.hpp"
 #include "plugin/heap.hpp"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             DisableThreadLibraryCalls(instance);  // no per-thread state
-            return nm::createPluginHeap() ? TRUE : FALSE;
+            if (!nm::createPluginHeap()) {
+                return FALSE;
+            }
+            nm::captureLocaleFormatsOnce();  // the user's date settings, for this load
+            return TRUE;
         case DLL_PROCESS_DETACH:
             nm::destroyPluginHeap();
             return TRUE;
