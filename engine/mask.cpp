@@ -34,7 +34,7 @@ class Splicer {
 
     // Finds the leftmost occurrence of the needle, moves the text before it into the result, and
     // takes the occurrence's characters out. False when there is none.
-    bool takeOccurrence() noexcept {
+    bool takeOccurrence() {
         const std::size_t n = needle_.size();
         if (closedUp_) {
             closedUp_ = false;
@@ -73,7 +73,17 @@ class Splicer {
     // Puts back text that was taken but not replaced; it counts as template text, not as inserted.
     void restore(std::string_view text) { out_.append(text); }
 
-    std::string_view& rest() noexcept { return rest_; }
+    // Takes the text not reached yet up to and including the first `last` in it (a range text
+    // that ends with "]"). False, taking nothing, when there is no such character.
+    bool takeThrough(char last, std::string_view& taken) noexcept {
+        const std::size_t at = rest_.find(last);
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        taken = rest_.substr(0, at + 1);
+        rest_.remove_prefix(at + 1);
+        return true;
+    }
 
     // The result copy: the finished front and the text not reached.
     std::string finish() {
@@ -145,7 +155,6 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value) 
     Splicer splicer(tmpl, prefix);
     bool outcome = true;
     while (splicer.takeOccurrence()) {
-        std::string_view& rest = splicer.rest();
         // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
         // real prefix); the token then ends there and the range text is empty, which fails.
         if (const std::size_t inPrefix = prefix.find(']'); inPrefix != std::string_view::npos) {
@@ -153,14 +162,12 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value) 
             outcome = false;
             break;
         }
-        const std::size_t close = rest.find(']');
-        if (close == std::string_view::npos) {
+        std::string_view range;
+        if (!splicer.takeThrough(']', range)) {
             splicer.restore(prefix);  // the occurrence stays as it was
             outcome = false;
             break;
         }
-        const std::string_view range = rest.substr(0, close + 1);
-        rest.remove_prefix(close + 1);
         std::string_view piece;
         if (!selectPiece(range, value, piece)) {
             outcome = false;  // the token stays cut out

@@ -127,33 +127,23 @@ TEST(ExpandToken, CutsRangesAtTheEdgesOfTheValueAndOfThe32BitRange) {
         // Without the prefix: unchanged and true.
         {"", "[N", "Holiday", "", true},
         {"plain.txt", "[N", "Holiday", "plain.txt", true},
-        {"[E]", "[N", "Holiday", "[E]", true},
         // An empty value gives an empty piece in every form.
-        {"<[N]>", "[N", "", "<>", true},
-        {"<[N1]>", "[N", "", "<>", true},
         {"<[N-1]>", "[N", "", "<>", true},
-        {"<[N1-]>", "[N", "", "<>", true},
         {"<[N1,3]>", "[N", "", "<>", true},
         // Counts of 0 or less, and ends before the start.
         {"[N2,-1]", "[N", "Holiday", "", true},
         {"[N7]", "[N", "Holiday", "y", true},
-        {"[N8]", "[N", "Holiday", "", true},
-        {"[N7-7]", "[N", "Holiday", "y", true},
-        {"[N-7]", "[N", "Holiday", "H", true},
         {"[N-1-1]", "[N", "Holiday", "", true},  // from the 7th to the 1st: empty
         {"[N-1--1]", "[N", "Holiday", "y", true},
-        // Characters after the second number are ignored, in both forms.
-        {"[N2,3,9]", "[N", "Holiday", "oli", true},
+        // Characters after the second number are ignored.
         {"[N1-2-3]", "[N", "Holiday", "Ho", true},
         // Any character other than "-" and "]" opens the count form, "$" included.
         {"[N2$3]", "[N", "Holiday", "oli", true},
         {"[N2 3]", "[N", "Holiday", "oli", true},
         // The hexadecimal forms, in both places.
-        {"[Nx3]", "[N", "Holiday", "l", true},
         {"[NX3-x5]", "[N", "Holiday", "lid", true},
         {"[N-$1]", "[N", "Holiday", "y", true},
         // Signed 32-bit limits, with exact (64-bit) arithmetic afterwards.
-        {"[N2147483647]", "[N", "Holiday", "", true},
         {"[N-2147483648]", "[N", "Holiday", "H", true},
         {"[N2147483647,2147483647]", "[N", "Holiday", "", true},
         {"[N1,2147483647]", "[N", "Holiday", "Holiday", true},
@@ -162,18 +152,12 @@ TEST(ExpandToken, CutsRangesAtTheEdgesOfTheValueAndOfThe32BitRange) {
         {"[N-2147483648-2147483647]", "[N", "Holiday", "Holiday", true},
         {"[N1--2147483648]", "[N", "Holiday", "", true},
         {"[N1,-2147483648]", "[N", "Holiday", "", true},
-        {"[N-2147483648,-2147483648]", "[N", "Holiday", "", true},
         {"[N$99999999]", "[N", "Holiday", "H", true},  // 0x99999999 is negative in 32 bits
         {"[N2147483648]", "[N", "Holiday", "", false},
         {"[N-2147483649]", "[N", "Holiday", "", false},
         {"[N1,2147483648]", "[N", "Holiday", "", false},
         {"[N$100000000]", "[N", "Holiday", "", false},
-        // More failures: signs without digits, a space after "-", a "+" after "-".
-        {"[N+]", "[N", "Holiday", "", false},
-        {"[N,]", "[N", "Holiday", "", false},
-        {"[N- 3]", "[N", "Holiday", "", false},
-        {"[N-+3]", "[N", "Holiday", "", false},
-        {"[N$]", "[N", "Holiday", "", false},
+        // A second number that does not convert.
         {"[N2,x]", "[N", "Holiday", "", false},
         // Occurrences before a failure stay expanded, later ones stay as they were.
         {"[N1]-[Nx]-[N2]", "[N", "Holiday", "H--[N2]", false},
@@ -224,15 +208,10 @@ TEST(ExpandToken, AcceptsPrefixesOfEveryLengthWithoutCrashing) {
 TEST(ReplaceAll, ReplacesOnceAndClosesUpAroundEmptyValues) {
     const std::vector<ReplaceRow> rows = {
         {"[C]", "", "x", "[C]"},  // an empty literal changes nothing
-        {"none here", "[C]", "005", "none here"},
-        {"[C][C]", "[C]", "", ""},
         {"[[C]C]", "[C]", "", ""},
         {"a[[C]C]b", "[C]", "", "ab"},
-        {"aaabbb", "ab", "", ""},
         {"abab", "ab", "", ""},
         {"xaabby", "ab", "-", "xa-by"},
-        {"[]]", "[]]", "]", "]"},
-        {"[[]N]", "[[]", "[", "[N]"},
         {"a", "a", "aa", "aa"},
         {"aaa", "aa", "", "a"},
         // The inserted "a" never joins the closing-up that follows it.
@@ -276,18 +255,14 @@ TEST(TakeNumber, ReadsTheDecimalAndHexadecimalFormsAndLeavesTheRest) {
         {"+3]", 3, "]"},
         {" 3]", 3, "]"},
         {"-3]", -3, "]"},
-        {"-0]", 0, "]"},
         {"12-4]", 12, "-4]"},
         {"3abc", 3, "abc"},
-        {"3", 3, ""},
         {"00000000000000000000042]", 42, "]"},
         {"2147483647]", kMax, "]"},
         {"-2147483648]", kMin, "]"},
         {"$10]", 16, "]"},
         {"x10]", 16, "]"},
-        {"X10]", 16, "]"},
         {"-$10]", -16, "]"},
-        {"-x10]", -16, "]"},
         {"$1F]", 1, "F]"},  // only decimal digits belong to the number text
         {"$99999999]", static_cast<std::int32_t>(0x99999999u), "]"},
         {"$0000000000000010]", 16, "]"},
