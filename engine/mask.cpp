@@ -1,0 +1,267 @@
+#include "engine/mask.hpp"
+
+#include <algorithm>
+#include <new>
+
+// Both operations are defined by a scan copy and a result copy: every pass searches the scan copy
+// from its start, and inserted text enters the scan copy as NULs so that it never matches. Done
+// that way it is quadratic (a search from the start, an erase and an insert in two texts per
+// occurrence), and a batch runs it for every file. Here the result is built left to right in one
+// pass over the template, with the same outcome for every input; tests/engine/mask_reference.hpp
+// keeps the two-copy algorithm, and the tests and the fuzz target compare the two.
+
+namespace nm {
+namespace {
+
+constexpr bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+// The state of one call. `out` is the finished front of the result copy, `rest` the part of the
+// template not reached yet (a view into the caller's template, which stays untouched until the
+// end). Two facts make a left-to-right build give the algorithm's outcome:
+// - No occurrence of the needle lies wholly in `out`: it would have been the leftmost one and been
+//   taken already. So the leftmost occurrence of the whole scan copy either lies in `rest` or
+//   straddles the end of `out`.
+// - An occurrence that straddles the end of `out` can exist only after an empty insertion (the
+//   texts on both sides closed up), and it cannot begin before `frozen`, the end of the latest
+//   non-empty insertion: it would then hold an inserted character, a NUL in the scan copy.
+class Splicer {
+  public:
+    Splicer(std::string_view tmpl, std::string_view needle) : rest_(tmpl), needle_(needle) {
+        out_.reserve(tmpl.size());
+    }
+
+    // Finds the leftmost occurrence of the needle, moves the text before it into the result, and
+    // takes the occurrence's characters out. False when there is none.
+    bool takeOccurrence() {
+        const std::size_t n = needle_.size();
+        if (closedUp_) {
+            closedUp_ = false;
+            const std::size_t size = out_.size();
+            const std::size_t first = std::max(frozen_, size >= n - 1 ? size - (n - 1) : 0);
+            for (std::size_t at = first; at < size; ++at) {
+                const std::size_t inOut = size - at;
+                const std::size_t inRest = n - inOut;
+                if (inRest <= rest_.size() &&
+                    std::string_view(out_).substr(at) == needle_.substr(0, inOut) &&
+                    rest_.substr(0, inRest) == needle_.substr(inOut)) {
+                    out_.resize(at);
+                    rest_.remove_prefix(inRest);
+                    return true;
+                }
+            }
+        }
+        const std::size_t pos = rest_.find(needle_);
+        if (pos == std::string_view::npos) {
+            return false;
+        }
+        out_.append(rest_.substr(0, pos));
+        rest_.remove_prefix(pos + n);
+        return true;
+    }
+
+    void insert(std::string_view piece) {
+        out_.append(piece);
+        if (piece.empty()) {
+            closedUp_ = true;
+        } else {
+            frozen_ = out_.size();
+        }
+    }
+
+    // Puts back text that was taken but not replaced; it counts as template text, not as inserted.
+    void restore(std::string_view text) { out_.append(text); }
+
+    // Takes the text not reached yet up to and including the first `last` in it (a range text
+    // that ends with "]"). False, taking nothing, when there is no such character.
+    bool takeThrough(char last, std::string_view& taken) noexcept {
+        const std::size_t at = rest_.find(last);
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        taken = rest_.substr(0, at + 1);
+        rest_.remove_prefix(at + 1);
+        return true;
+    }
+
+    // The result copy: the finished front and the text not reached.
+    std::string finish() {
+        out_.append(rest_);
+        rest_ = {};
+        return std::move(out_);
+    }
+
+  private:
+    std::string out_;
+    std::string_view rest_;
+    std::string_view needle_;
+    std::size_t frozen_ = 0;
+    bool closedUp_ = false;
+};
+
+// Cutting the piece: start s (1-based) and length k, both exact (64 bits).
+std::string_view cutPiece(std::string_view value, std::int64_t s, std::int64_t k) noexcept {
+    const auto length = static_cast<std::int64_t>(value.size());
+    if (length == 0) {
+        return {};
+    }
+    s = std::max<std::int64_t>(s, 1);  // the length stays as computed
+    if (s > length || k <= 0) {
+        return {};
+    }
+    k = std::min(k, length - s + 1);
+    return value.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(k));
+}
+
+// Range forms. All arithmetic is in 64 bits: a start of -2147483648 or a start plus a count beyond
+// the 32-bit range give exact bounds, and the piece is then cut by the usual rules.
+bool selectPiece(std::string_view range, std::string_view value, std::string_view& piece) noexcept {
+    if (!range.empty() && range.front() == ']') {
+        piece = value;
+        return true;
+    }
+    const auto length = static_cast<std::int64_t>(value.size());
+    std::int32_t number = 0;
+    if (!TakeNumber(range, number)) {
+        return false;
+    }
+    std::int64_t start = number;
+    if (start < 0) {
+        start += length + 1;
+    }
+    std::int64_t end = start;
+    if (range.empty() || range.front() != ']') {
+        // A successful number never takes the closing "]", so there is a character to drop here.
+        const bool toEnd = !range.empty() && range.front() == '-';
+        range.remove_prefix(std::min<std::size_t>(1, range.size()));
+        end = length;
+        if (range.empty() || range.front() != ']') {
+            if (!TakeNumber(range, number)) {
+                return false;
+            }
+            if (toEnd) {
+                end = number < 0 ? length + number + 1 : number;
+            } else {
+                end = start + number - 1;
+            }
+        }
+    }
+    piece = cutPiece(value, start, end - start + 1);
+    return true;
+}
+
+bool expand(std::string& tmpl, std::string_view prefix, std::string_view value) {
+    Splicer splicer(tmpl, prefix);
+    bool outcome = true;
+    while (splicer.takeOccurrence()) {
+        // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
+        // real prefix); the token then ends there and the range text is empty, which fails.
+        if (const std::size_t inPrefix = prefix.find(']'); inPrefix != std::string_view::npos) {
+            splicer.restore(prefix.substr(inPrefix + 1));
+            outcome = false;
+            break;
+        }
+        std::string_view range;
+        if (!splicer.takeThrough(']', range)) {
+            splicer.restore(prefix);  // the occurrence stays as it was
+            outcome = false;
+            break;
+        }
+        std::string_view piece;
+        if (!selectPiece(range, value, piece)) {
+            outcome = false;  // the token stays cut out
+            break;
+        }
+        splicer.insert(piece);
+    }
+    tmpl = splicer.finish();
+    return outcome;
+}
+
+}  // namespace
+
+std::size_t FindFrom(std::string_view needle, std::string_view text, std::size_t start) noexcept {
+    start = std::max<std::size_t>(start, 1);
+    if (needle.empty() || start > text.size()) {
+        return 0;
+    }
+    const std::size_t pos = text.find(needle, start - 1);
+    return pos == std::string_view::npos ? 0 : pos + 1;
+}
+
+bool TakeNumber(std::string_view& text, std::int32_t& number) noexcept {
+    if (text.empty()) {
+        return false;
+    }
+    // The number text: an optional "-" with the character after it whatever it is, or else the
+    // first character; then every decimal digit that directly follows.
+    std::size_t size = text.front() == '-' ? 2 : 1;
+    if (size > text.size()) {
+        return false;
+    }
+    while (size < text.size() && isDigit(text[size])) {
+        ++size;
+    }
+    std::string_view numberText = text.substr(0, size);
+    const bool negative = numberText.front() == '-';
+    if (negative) {
+        numberText.remove_prefix(1);
+    }
+    const char lead = numberText.front();
+    bool hex = false;
+    std::string_view digits;
+    if (isDigit(lead)) {
+        digits = numberText;
+    } else if (lead == '$' || lead == 'x' || lead == 'X') {
+        hex = true;
+        digits = numberText.substr(1);
+    } else if (!negative && (lead == '+' || lead == ' ')) {
+        digits = numberText.substr(1);
+    } else {
+        return false;
+    }
+    if (digits.empty()) {
+        return false;
+    }
+    const std::uint64_t limit = hex ? 0xFFFFFFFFu : negative ? 2147483648u : 2147483647u;
+    std::uint64_t magnitude = 0;
+    for (const char c : digits) {
+        magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(c - '0');
+        if (magnitude > limit) {
+            return false;
+        }
+    }
+    // Two's complement in 32 bits: a hexadecimal number is its bit pattern, negated after "-".
+    auto bits = static_cast<std::uint32_t>(magnitude);
+    if (negative) {
+        bits = 0u - bits;
+    }
+    number = static_cast<std::int32_t>(bits);
+    text.remove_prefix(size);
+    return true;
+}
+
+bool ExpandToken(std::string& tmpl, std::string_view prefix, std::string_view value) noexcept {
+    if (prefix.empty() || tmpl.find(prefix) == std::string::npos) {
+        return true;
+    }
+    try {
+        return expand(tmpl, prefix, value);
+    } catch (...) {
+        return false;  // exhausted memory; the template is as it was
+    }
+}
+
+void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view value) {
+    if (literal.empty() || tmpl.find(literal) == std::string::npos) {
+        return;
+    }
+    Splicer splicer(tmpl, literal);
+    while (splicer.takeOccurrence()) {
+        splicer.insert(value);
+    }
+    tmpl = splicer.finish();
+}
+
+}  // namespace nm

@@ -1,0 +1,331 @@
+#include "engine/mask.hpp"
+
+#include "tests/engine/mask_reference.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+struct ExpandRow {
+    std::string tmpl;
+    std::string_view prefix;
+    std::string_view value;
+    std::string expected;
+    bool result;
+};
+
+// Checks one row against the engine and against the literal reference algorithm.
+void checkExpand(const ExpandRow& row) {
+    SCOPED_TRACE("template \"" + row.tmpl + "\", prefix \"" + std::string(row.prefix) +
+                 "\", value \"" + std::string(row.value) + "\"");
+    std::string fast = row.tmpl;
+    EXPECT_EQ(nm::ExpandToken(fast, row.prefix, row.value), row.result);
+    EXPECT_EQ(fast, row.expected);
+    std::string slow = row.tmpl;
+    EXPECT_EQ(nm::reference::ExpandToken(slow, row.prefix, row.value), row.result);
+    EXPECT_EQ(slow, row.expected);
+}
+
+struct ReplaceRow {
+    std::string tmpl;
+    std::string_view literal;
+    std::string_view value;
+    std::string expected;
+};
+
+void checkReplace(const ReplaceRow& row) {
+    SCOPED_TRACE("template \"" + row.tmpl + "\", literal \"" + std::string(row.literal) +
+                 "\", value \"" + std::string(row.value) + "\"");
+    std::string fast = row.tmpl;
+    nm::ReplaceAll(fast, row.literal, row.value);
+    EXPECT_EQ(fast, row.expected);
+    std::string slow = row.tmpl;
+    nm::reference::ReplaceAll(slow, row.literal, row.value);
+    EXPECT_EQ(slow, row.expected);
+}
+
+// The worked examples of the mask language, every one.
+TEST(ExpandToken, ExpandsTheWorkedExamples) {
+    const std::vector<ExpandRow> rows = {
+        {"[N]", "[N", "Holiday", "Holiday", true},
+        {"x[N]y[N]", "[N", "Holiday", "xHolidayyHoliday", true},
+        {"[N3]", "[N", "Holiday", "l", true},
+        {"[N-1]", "[N", "Holiday", "y", true},
+        {"[N-3]", "[N", "Holiday", "d", true},
+        {"[N2-4]", "[N", "Holiday", "oli", true},
+        {"[N3-]", "[N", "Holiday", "liday", true},
+        {"[N3,]", "[N", "Holiday", "liday", true},
+        {"[N2,3]", "[N", "Holiday", "oli", true},
+        {"[N2x3]", "[N", "Holiday", "oli", true},
+        {"[N-3-]", "[N", "Holiday", "day", true},
+        {"[N-3--2]", "[N", "Holiday", "da", true},
+        {"[N1--2]", "[N", "Holiday", "Holida", true},
+        {"[N-4,2]", "[N", "Holiday", "id", true},
+        {"[N-2,5]", "[N", "Holiday", "ay", true},
+        {"[N2-99]", "[N", "Holiday", "oliday", true},
+        {"[N5-2]", "[N", "Holiday", "", true},
+        {"[N2,0]", "[N", "Holiday", "", true},
+        {"[N9]", "[N", "Holiday", "", true},
+        {"[N0]", "[N", "Holiday", "H", true},
+        {"[N0-2]", "[N", "Holiday", "Hol", true},
+        {"[N-9]", "[N", "Holiday", "H", true},
+        {"[N-9-2]", "[N", "Holiday", "Holi", true},
+        {"[N2]abc]", "[N", "Holiday", "oabc]", true},
+        {"[N2-4abc]", "[N", "Holiday", "oli", true},
+        {"[N 3]", "[N", "Holiday", "l", true},
+        {"[N+3]", "[N", "Holiday", "l", true},
+        {"[N07]", "[N", "Holiday", "y", true},
+        {"[N$10]", "[N", "abcdefghijklmnopq", "p", true},
+        {"[N2-3]", "[N", "", "", true},
+        {"[n]", "[N", "Holiday", "[n]", true},
+        {"[[]N]", "[N", "Holiday", "[[]N]", true},
+        {"[[N9]N]", "[N", "Holiday", "Holiday", true},
+        {"[N]", "[N", "[N]", "[N]", true},
+        {"[Y3-4]", "[Y", "2024", "24", true},
+        {"[d1,2]", "[d", "05.03.2024", "05", true},
+        {"[Nx]", "[N", "Holiday", "", false},
+        {"[N-]", "[N", "Holiday", "", false},
+        {"[N-x]", "[N", "Holiday", "", false},
+        {"[N5--]", "[N", "Holiday", "", false},
+        {"[N2abc]", "[N", "Holiday", "", false},
+        {"[Name]", "[N", "Holiday", "", false},
+        {"a[N", "[N", "Holiday", "a[N", false},
+        {"[N]-[N", "[N", "Holiday", "Holiday-[N", false},
+        {"[N[E]", "[N", "Holiday", "", false},
+    };
+    for (const ExpandRow& row : rows) {
+        checkExpand(row);
+    }
+}
+
+// The worked examples of literal tokens, every one.
+TEST(ReplaceAll, ReplacesTheWorkedExamples) {
+    const std::vector<ReplaceRow> rows = {
+        {"[C]-[C]", "[C]", "0042", "0042-0042"},
+        {"[[[]]", "[[]", "[", "[[]"},
+        {"[C][C]", "[C]", "[C]", "[C][C]"},
+        {"[[]N]", "[[]", "[", "[N]"},
+        {"aabb", "ab", "", ""},
+    };
+    for (const ReplaceRow& row : rows) {
+        checkReplace(row);
+    }
+}
+
+// Edges of the value and of the 32-bit range; bounds beyond it are worked out exactly in 64 bits.
+TEST(ExpandToken, CutsRangesAtTheEdgesOfTheValueAndOfThe32BitRange) {
+    const std::vector<ExpandRow> rows = {
+        // Without the prefix: unchanged and true.
+        {"", "[N", "Holiday", "", true},
+        {"plain.txt", "[N", "Holiday", "plain.txt", true},
+        // An empty value gives an empty piece in every form.
+        {"<[N-1]>", "[N", "", "<>", true},
+        {"<[N1,3]>", "[N", "", "<>", true},
+        // Counts of 0 or less, and ends before the start.
+        {"[N2,-1]", "[N", "Holiday", "", true},
+        {"[N7]", "[N", "Holiday", "y", true},
+        {"[N-1-1]", "[N", "Holiday", "", true},  // from the 7th to the 1st: empty
+        {"[N-1--1]", "[N", "Holiday", "y", true},
+        // Characters after the second number are ignored.
+        {"[N1-2-3]", "[N", "Holiday", "Ho", true},
+        // Any character other than "-" and "]" opens the count form, "$" included.
+        {"[N2$3]", "[N", "Holiday", "oli", true},
+        {"[N2 3]", "[N", "Holiday", "oli", true},
+        // The hexadecimal forms, in both places.
+        {"[NX3-x5]", "[N", "Holiday", "lid", true},
+        {"[N-$1]", "[N", "Holiday", "y", true},
+        // Signed 32-bit limits, with exact (64-bit) arithmetic afterwards.
+        {"[N-2147483648]", "[N", "Holiday", "H", true},
+        {"[N2147483647,2147483647]", "[N", "Holiday", "", true},
+        {"[N1,2147483647]", "[N", "Holiday", "Holiday", true},
+        {"[N-1,2147483647]", "[N", "Holiday", "y", true},
+        {"[N-2147483648,3]", "[N", "Holiday", "Hol", true},
+        {"[N-2147483648-2147483647]", "[N", "Holiday", "Holiday", true},
+        {"[N1--2147483648]", "[N", "Holiday", "", true},
+        {"[N1,-2147483648]", "[N", "Holiday", "", true},
+        {"[N$99999999]", "[N", "Holiday", "H", true},  // 0x99999999 is negative in 32 bits
+        {"[N2147483648]", "[N", "Holiday", "", false},
+        {"[N-2147483649]", "[N", "Holiday", "", false},
+        {"[N1,2147483648]", "[N", "Holiday", "", false},
+        {"[N$100000000]", "[N", "Holiday", "", false},
+        // A second number that does not convert.
+        {"[N2,x]", "[N", "Holiday", "", false},
+        // Occurrences before a failure stay expanded, later ones stay as they were.
+        {"[N1]-[Nx]-[N2]", "[N", "Holiday", "H--[N2]", false},
+        {"[N1]-[N2]-[N", "[N", "Holiday", "H-o-[N", false},
+        // Matching is byte-exact; NUL characters of the template are ordinary text.
+        {"[n1][N1]", "[N", "Holiday", "[n1]H", true},
+        {"a\0[N1]\0"s, "[N", "Holiday", "a\0H\0"s, true},
+    };
+    for (const ExpandRow& row : rows) {
+        checkExpand(row);
+    }
+}
+
+TEST(ExpandToken, ClosesUpAroundEmptyPiecesButNeverMatchesInsertedText) {
+    const std::vector<ExpandRow> rows = {
+        // Empty pieces nested three deep: each closing-up forms the next occurrence.
+        {"[[[N9]N9]N]", "[N", "Holiday", "Holiday", true},
+        {"[[N9]N1][[N0,0]N-1]", "[N", "Holiday", "Hy", true},
+        // After a non-empty piece the closing-up of a later empty one may still form a token...
+        {"x[N1]y[[N9]N2]", "[N", "Holiday", "xHyo", true},
+        // ...but never with inserted text: the "[" that ends the value is inserted.
+        {"[N][N9]N]", "[N", "ab[", "ab[N]", true},
+        {"[N]N]", "[N", "ab[", "ab[N]", true},
+        // The value holds the prefix and a "]": inserted text is not searched.
+        {"[N][N]", "[N", "[N]", "[N][N]", true},
+        {"[N][N", "[N", "x]", "x][N", false},
+    };
+    for (const ExpandRow& row : rows) {
+        checkExpand(row);
+    }
+}
+
+TEST(ExpandToken, AcceptsPrefixesOfEveryLengthWithoutCrashing) {
+    const std::vector<ExpandRow> rows = {
+        {"[N]", "", "Holiday", "[N]", true},           // an empty prefix changes nothing
+        {"a[3]b", "[", "Holiday", "alb", true},        // one character
+        {"a[Nam2]b", "[Nam", "Holiday", "aob", true},  // four characters
+        {"[N2]", "[N2", "Holiday", "Holiday", true},
+        // A prefix holding "]": the token ends inside it, the range text is empty and fails.
+        {"a]xb]", "]x", "Holiday", "axb]", false},
+        {"a[]b", "[]", "Holiday", "ab", false},
+    };
+    for (const ExpandRow& row : rows) {
+        checkExpand(row);
+    }
+}
+
+TEST(ReplaceAll, ReplacesOnceAndClosesUpAroundEmptyValues) {
+    const std::vector<ReplaceRow> rows = {
+        {"[C]", "", "x", "[C]"},  // an empty literal changes nothing
+        {"[[C]C]", "[C]", "", ""},
+        {"a[[C]C]b", "[C]", "", "ab"},
+        {"abab", "ab", "", ""},
+        {"xaabby", "ab", "-", "xa-by"},
+        {"a", "a", "aa", "aa"},
+        {"aaa", "aa", "", "a"},
+        // The inserted "a" never joins the closing-up that follows it.
+        {"abab", "ab", "a", "aa"},
+        {"ab\0ab"s, "ab", "", "\0"s},
+    };
+    for (const ReplaceRow& row : rows) {
+        checkReplace(row);
+    }
+}
+
+TEST(FindFrom, GivesOneBasedPositionsAtOrAfterTheStart) {
+    struct Row {
+        std::string_view needle;
+        std::string_view text;
+        std::size_t start;
+        std::size_t expected;
+    };
+    const std::vector<Row> rows = {
+        {"]", "[N2]]", 1, 4},  {"]", "[N2]]", 4, 4},  {"]", "[N2]]", 5, 5},  {"]", "[N2]]", 6, 0},
+        {"]", "[N2]]", 99, 0}, {"[N", "x[N[N", 1, 2}, {"[N", "x[N[N", 3, 4}, {"[N", "x[N[N", 5, 0},
+        {"[N", "[", 1, 0},     {"[N", "", 1, 0},      {"", "abc", 1, 0},     {"a", "abc", 0, 1},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(nm::FindFrom(row.needle, row.text, row.start), row.expected)
+            << "needle \"" << row.needle << "\" in \"" << row.text << "\" from " << row.start;
+    }
+}
+
+TEST(TakeNumber, ReadsTheDecimalAndHexadecimalFormsAndLeavesTheRest) {
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    struct Row {
+        std::string_view text;
+        std::int32_t number;
+        std::string_view rest;
+    };
+    const std::vector<Row> rows = {
+        {"3]", 3, "]"},
+        {"07]", 7, "]"},
+        {"+3]", 3, "]"},
+        {" 3]", 3, "]"},
+        {"-3]", -3, "]"},
+        {"12-4]", 12, "-4]"},
+        {"3abc", 3, "abc"},
+        {"00000000000000000000042]", 42, "]"},
+        {"2147483647]", kMax, "]"},
+        {"-2147483648]", kMin, "]"},
+        {"$10]", 16, "]"},
+        {"x10]", 16, "]"},
+        {"-$10]", -16, "]"},
+        {"$1F]", 1, "F]"},  // only decimal digits belong to the number text
+        {"$99999999]", static_cast<std::int32_t>(0x99999999u), "]"},
+        {"$0000000000000010]", 16, "]"},
+        {"-$80000000]", kMin, "]"},
+        {"-$99999999]", 0x66666667, "]"},
+    };
+    for (const Row& row : rows) {
+        std::string_view text = row.text;
+        std::int32_t number = 12345;
+        EXPECT_TRUE(nm::TakeNumber(text, number)) << row.text;
+        EXPECT_EQ(number, row.number) << row.text;
+        EXPECT_EQ(text, row.rest) << row.text;
+    }
+}
+
+TEST(TakeNumber, FailsOnEveryOtherNumberTextAndTakesNothing) {
+    const std::vector<std::string_view> texts = {
+        "",     "]",           "x]",           "+]",          ",]",
+        "a3]",  "-",           "-]",           "- 3]",        "-+3]",
+        "--3",  "+-3]",        " -3]",         "$]",          "-$]",
+        "$-1]", "2147483648]", "-2147483649]", "$100000000]", "99999999999999999999]",
+        "-x]",
+    };
+    for (const std::string_view original : texts) {
+        std::string_view text = original;
+        std::int32_t number = 12345;
+        EXPECT_FALSE(nm::TakeNumber(text, number)) << original;
+        EXPECT_EQ(text, original);
+        EXPECT_EQ(number, 12345) << original;
+    }
+}
+
+// The fast versions against the literal algorithm on many small random inputs over an alphabet
+// that makes tokens, ranges and closing-ups likely. The fuzz target does the same on any bytes.
+TEST(ExpandToken, AgreesWithTheLiteralAlgorithmOnRandomInputs) {
+    std::mt19937 random(20261207);
+    const std::string_view alphabet = "[[[NNN]]]-,0123$x ab";
+    const std::vector<std::string_view> values = {"", "H", "Holiday", "[N", "]", "[N]", "a[", "N]"};
+    const auto text = [&](std::size_t maxLength) {
+        std::string s(random() % (maxLength + 1), ' ');
+        for (char& c : s) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        return s;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string tmpl = text(24);
+        const std::string_view value = values[random() % values.size()];
+        const std::string needle = i % 4 == 0 ? text(3) : "[N";
+        std::string fast = tmpl;
+        std::string slow = tmpl;
+        const bool fastResult = nm::ExpandToken(fast, needle, value);
+        const bool slowResult = nm::reference::ExpandToken(slow, needle, value);
+        ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", prefix \"" << needle
+                              << "\", value \"" << value << "\"";
+        ASSERT_EQ(fastResult, slowResult) << tmpl;
+        fast = tmpl;
+        slow = tmpl;
+        nm::ReplaceAll(fast, needle, value);
+        nm::reference::ReplaceAll(slow, needle, value);
+        ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", literal \"" << needle
+                              << "\", value \"" << value << "\"";
+    }
+}
+
+}  // namespace
