@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "\\IMG_%05d.", i);
         dat.push_back(folder + name + "dat");
         bak.push_back(folder + name + "bak");
-        HANDLE h = CreateFileA(dat.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                               nullptr);
+        HANDLE h =
+            CreateFileA(dat.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(h);
     }
 

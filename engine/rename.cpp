@@ -8,7 +8,9 @@
 namespace nm {
 namespace {
 
-bool isSeparatorByte(char c) noexcept { return c == '\\' || c == ':'; }
+bool isSeparatorByte(char c) noexcept {
+    return c == '\\' || c == ':';
+}
 
 // Whether the byte at index is the second byte of a double-byte character: the run of
 // lead bytes directly before it has odd length.
@@ -23,7 +25,8 @@ bool isTrailByte(std::string_view text, std::size_t index, const LocaleFormats& 
     return run % 2 == 1;
 }
 
-bool isSeparatorAt(std::string_view text, std::size_t index, const LocaleFormats& formats) noexcept {
+bool isSeparatorAt(std::string_view text, std::size_t index,
+                   const LocaleFormats& formats) noexcept {
     return isSeparatorByte(text[index]) && !isTrailByte(text, index, formats);
 }
 
@@ -78,7 +81,8 @@ PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcep
     std::string_view folderPath = parts.folder;
     if (!folderPath.empty()) {
         const std::size_t last = folderPath.size() - 1;
-        if (folderPath[last] == '\\' && last >= 1 && !isSeparatorAt(folderPath, last - 1, formats)) {
+        if (folderPath[last] == '\\' && last >= 1 &&
+            !isSeparatorAt(folderPath, last - 1, formats)) {
             folderPath.remove_suffix(1);
         }
     }

@@ -60,7 +60,11 @@ inline LONG CALLBACK pluginErrorHandler(EXCEPTION_POINTERS* info) {
 template <typename Call>
 [[gnu::noinline]] std::optional<std::string> catchPluginError(Call&& call) {
     detail::PluginErrorTrap& trap = detail::pluginErrorTrap();
-    PVOID handler = AddVectoredExceptionHandler(1, detail::pluginErrorHandler);
+    // Added once for the process: the system holds a reference to a handler while it runs
+    // it, and the jump out skips the release, so a handler removed later would never be
+    // freed.
+    static const PVOID handler = AddVectoredExceptionHandler(1, detail::pluginErrorHandler);
+    (void)handler;
     trap.registration = detail::exceptionRegistration();
     trap.message = nullptr;
     bool raised = false;
@@ -72,7 +76,6 @@ template <typename Call>
         raised = true;
     }
     trap.armed = false;
-    RemoveVectoredExceptionHandler(handler);
     if (!raised) {
         return std::nullopt;
     }

@@ -57,7 +57,7 @@ std::string convert(std::string_view text, UINT from, UINT to) {
     MultiByteToWideChar(from, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
     const int wideLength = static_cast<int>(wide.size());
     std::string out(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), wideLength,
-                                                                  nullptr, 0, nullptr, nullptr)),
+                                                                 nullptr, 0, nullptr, nullptr)),
                     '\0');
     WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), static_cast<int>(out.size()),
                         nullptr, nullptr);
@@ -66,8 +66,12 @@ std::string convert(std::string_view text, UINT from, UINT to) {
 
 // The plug-in's own texts are Windows-1251; paths are in the ANSI code page; the terminal
 // reads UTF-8.
-std::string fromPlugin(std::string_view text) { return convert(text, 1251, CP_UTF8); }
-std::string fromAnsi(std::string_view text) { return convert(text, CP_ACP, CP_UTF8); }
+std::string fromPlugin(std::string_view text) {
+    return convert(text, 1251, CP_UTF8);
+}
+std::string fromAnsi(std::string_view text) {
+    return convert(text, CP_ACP, CP_UTF8);
+}
 
 template <std::size_t N>
 std::string field(const char (&bytes)[N]) {
@@ -214,9 +218,8 @@ struct Outcome {
 Outcome renameOne(const Plugin& plugin, RenameOptions** record, const std::string& path,
                   const std::string& timeSource, int32_t index, bool previewOnly) {
     const char* preview = path.c_str();
-    if (auto error = nm::catchPluginError([&] {
-            plugin.process(&preview, timeSource.c_str(), index, 0, record, 1);
-        })) {
+    if (auto error = nm::catchPluginError(
+            [&] { plugin.process(&preview, timeSource.c_str(), index, 0, record, 1); })) {
         return {"error", path, *error, false, ""};
     }
     if (preview == path.c_str()) {
@@ -227,9 +230,8 @@ Outcome renameOne(const Plugin& plugin, RenameOptions** record, const std::strin
         return {"preview", newPath, "", true, ""};
     }
     const char* moved = path.c_str();
-    if (auto error = nm::catchPluginError([&] {
-            plugin.process(&moved, timeSource.c_str(), index, 0, record, 0);
-        })) {
+    if (auto error = nm::catchPluginError(
+            [&] { plugin.process(&moved, timeSource.c_str(), index, 0, record, 0); })) {
         return {"error", path, *error, false, ""};
     }
     if (moved == path.c_str()) {
@@ -292,10 +294,9 @@ int runBatch(const Plugin& plugin, const Arguments& args) {
         const std::string& given = args.files[k];
         const std::string path = args.asGiven ? given : fullPath(given);
         const std::string timeSource =
-            args.timeSource ? (args.asGiven ? *args.timeSource : fullPath(*args.timeSource))
-                            : path;
-        const auto index = static_cast<int32_t>(static_cast<uint32_t>(args.firstIndex) +
-                                                static_cast<uint32_t>(k));
+            args.timeSource ? (args.asGiven ? *args.timeSource : fullPath(*args.timeSource)) : path;
+        const auto index =
+            static_cast<int32_t>(static_cast<uint32_t>(args.firstIndex) + static_cast<uint32_t>(k));
         const Outcome outcome = renameOne(plugin, &record, path, timeSource, index, args.preview);
         report(outcome, path, args.tsv);
         all = all && outcome.gotNewName;

@@ -67,8 +67,8 @@ void NAMEMASK_CALL process(const char** filePath, const char* timeSourcePath, in
                            uint32_t /*reserved*/, RenameOptions** options, uint8_t previewOnly) {
     // Raised here, after everything the call made is gone: a host's handler unwinds past
     // our frames without running destructors.
-    if (const char* error = nm::processFile(filePath, timeSourcePath, fileIndex, options,
-                                            previewOnly != 0)) {
+    if (const char* error =
+            nm::processFile(filePath, timeSourcePath, fileIndex, options, previewOnly != 0)) {
         const ULONG_PTR arguments[1] = {reinterpret_cast<ULONG_PTR>(error)};
         RaiseException(NAMEMASK_EXCEPTION_CODE, EXCEPTION_NONCONTINUABLE, 1, arguments);
     }

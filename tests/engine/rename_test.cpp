@@ -43,14 +43,16 @@ std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step
 
 TEST(ComputeNewPath, FollowsTheTokenChainInItsOrder) {
     const NewPathCase cases[] = {
-        {R"(C:\Photos\2020\IMG_0001.JPG)", "[N]_[C]", "[E]", 0, R"(C:\Photos\2020\IMG_0001_001.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[N]_[C]", "[E]", 0,
+         R"(C:\Photos\2020\IMG_0001_001.JPG)"},
         {R"(C:\Photos\2020\IMG_0001.JPG)", "[P]-[Y][M][D]_[C]", "[E]", 4,
          R"(C:\Photos\2020\2020-20261207_005.JPG)"},
         {R"(C:\Photos\2020\IMG_0001.JPG)", "[d] [t]", "[E]", 0,
          R"(C:\Photos\2020\07.12.2026 09.05.36.JPG)"},
         {R"(C:\Photos\2020\IMG_0001.JPG)", "[N]", "", 0, R"(C:\Photos\2020\IMG_0001)"},
         {R"(C:\Photos\2020\IMG_0001.JPG)", "[Y3-4][M]", "[E]", 0, R"(C:\Photos\2020\2612.JPG)"},
-        {R"(C:\Photos\2020\IMG_0001.JPG)", "[y][h][m][s]", "[E]", 0, R"(C:\Photos\2020\26090536.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[y][h][m][s]", "[E]", 0,
+         R"(C:\Photos\2020\26090536.JPG)"},
         {R"(C:\dir\readme)", "[N]", "[E]", 0, R"(C:\dir\readme.)"},
         {R"(C:\file.txt)", "[P][N]", "[E]", 0, R"(C:\file.txt)"},
         {"file.txt", "[N]2", "[E]", 0, "file2.txt"},
@@ -100,16 +102,11 @@ TEST(CounterText, WrapsPadsInFrontOfTheSignAndIsBounded) {
         int start, step, index, digits;
         std::string expected;
     } cases[] = {
-        {-5, 0, 0, 4, "00-5"},
-        {10, -3, 4, 3, "0-2"},
-        {7, 0, 0, 0, "7"},
-        {7, 0, 0, 1, "7"},
-        {7, 0, 0, -3, "7"},
-        {1, 0, 0, 10, "0000000001"},
-        {12345, 0, 0, 3, "12345"},
-        {2147483647, 1, 1, 1, "-2147483648"},
-        {1, 2147483647, 2, 0, "-1"},
-        {0, -1, -2147483647 - 1, 0, "-2147483648"},
+        {-5, 0, 0, 4, "00-5"},       {10, -3, 4, 3, "0-2"},
+        {7, 0, 0, 0, "7"},           {7, 0, 0, 1, "7"},
+        {7, 0, 0, -3, "7"},          {1, 0, 0, 10, "0000000001"},
+        {12345, 0, 0, 3, "12345"},   {2147483647, 1, 1, 1, "-2147483648"},
+        {1, 2147483647, 2, 0, "-1"}, {0, -1, -2147483647 - 1, 0, "-2147483648"},
         {1, 1, 4, 3, "005"},
     };
     for (const Case& c : cases) {
@@ -151,8 +148,10 @@ TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
 TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     nm::LocaleFormats japanese;
     japanese.doubleByte = true;
-    for (int b = 0x81; b <= 0x9F; ++b) japanese.leadBytes[b] = true;
-    for (int b = 0xE0; b <= 0xFC; ++b) japanese.leadBytes[b] = true;
+    for (int b = 0x81; b <= 0x9F; ++b)
+        japanese.leadBytes[b] = true;
+    for (int b = 0xE0; b <= 0xFC; ++b)
+        japanese.leadBytes[b] = true;
 
     // 0x95 0x5C is one character whose second byte is a backslash.
     const std::string folder = "C:\\\x95\x5C\\";

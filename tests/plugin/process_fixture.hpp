@@ -20,7 +20,7 @@ struct ProcessCall {
 };
 
 class PluginFiles {
-public:
+  public:
     PluginFiles() {
         module_ = LoadLibraryA("namemask.dll");
         process_ = reinterpret_cast<NamemaskProcess>(
@@ -61,9 +61,9 @@ public:
     }
 
     // Makes a file with the given content and local last-write time.
-    std::string file(const std::string& name, const std::string& content = "data",
-                     WORD year = 2026, WORD month = 12, WORD day = 7, WORD hour = 9,
-                     WORD minute = 5, WORD second = 36) const {
+    std::string file(const std::string& name, const std::string& content = "data", WORD year = 2026,
+                     WORD month = 12, WORD day = 7, WORD hour = 9, WORD minute = 5,
+                     WORD second = 36) const {
         const std::string path = folder_ + name;
         HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -96,16 +96,15 @@ public:
         const char* variable = path.c_str();
         RenameOptions* record = record_;
         ProcessCall result;
-        result.error = catchPluginError([&] {
-            process_(&variable, timeSource.c_str(), index, 0, &record, preview ? 1 : 0);
-        });
+        result.error = catchPluginError(
+            [&] { process_(&variable, timeSource.c_str(), index, 0, &record, preview ? 1 : 0); });
         result.changed = variable != path.c_str();
         result.path = variable;
         return result;
     }
     ProcessCall call(const std::string& path, bool preview) { return call(path, path, 0, preview); }
 
-private:
+  private:
     static void removeTree(const std::string& folder) {
         WIN32_FIND_DATAA entry;
         HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
