@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "plugin/heap.hpp"
+#include "plugin/process.hpp"
 #include "plugin/records.hpp"
 #include "plugin/state.hpp"
 #include "ui/options_window.hpp"
@@ -62,9 +63,16 @@ int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
     return 0;
 }
 
-void NAMEMASK_CALL process(const char** /*filePath*/, const char* /*timeSourcePath*/,
-                           int32_t /*fileIndex*/, uint32_t /*reserved*/,
-                           RenameOptions** /*options*/, uint8_t /*previewOnly*/) {}
+void NAMEMASK_CALL process(const char** filePath, const char* timeSourcePath, int32_t fileIndex,
+                           uint32_t /*reserved*/, RenameOptions** options, uint8_t previewOnly) {
+    // Raised here, after everything the call made is gone: a host's handler unwinds past
+    // our frames without running destructors.
+    if (const char* error =
+            nm::processFile(filePath, timeSourcePath, fileIndex, options, previewOnly != 0)) {
+        const ULONG_PTR arguments[1] = {reinterpret_cast<ULONG_PTR>(error)};
+        RaiseException(NAMEMASK_EXCEPTION_CODE, EXCEPTION_NONCONTINUABLE, 1, arguments);
+    }
+}
 
 int32_t NAMEMASK_CALL exportBtns(void* /*reserved*/, int32_t* count) {
     if (count != nullptr) {

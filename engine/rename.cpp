@@ -1,0 +1,161 @@
+#include "engine/rename.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/mask.hpp"
+
+namespace nm {
+namespace {
+
+bool isSeparatorByte(char c) noexcept {
+    return c == '\\' || c == ':';
+}
+
+// Whether the byte at index is the second byte of a double-byte character: the run of
+// lead bytes directly before it has odd length.
+bool isTrailByte(std::string_view text, std::size_t index, const LocaleFormats& formats) noexcept {
+    if (!formats.doubleByte) {
+        return false;
+    }
+    std::size_t run = 0;
+    while (run < index && formats.isLeadByte(static_cast<unsigned char>(text[index - run - 1]))) {
+        ++run;
+    }
+    return run % 2 == 1;
+}
+
+bool isSeparatorAt(std::string_view text, std::size_t index,
+                   const LocaleFormats& formats) noexcept {
+    return isSeparatorByte(text[index]) && !isTrailByte(text, index, formats);
+}
+
+// Index of the last separator, or npos.
+std::size_t lastSeparator(std::string_view text, const LocaleFormats& formats) noexcept {
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (isSeparatorAt(text, i, formats)) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+struct DateToken {
+    const char* prefix;
+    const char* pattern;  // nullptr: the locale's short date
+};
+
+// The date and time tokens in the order they are expanded.
+constexpr std::array<DateToken, 9> kDateTokens{{
+    {"[d", nullptr},
+    {"[Y", "yyyy"},
+    {"[y", "yy"},
+    {"[M", "mm"},
+    {"[D", "dd"},
+    {"[t", "hh.mm.ss"},
+    {"[h", "hh"},
+    {"[m", "nn"},
+    {"[s", "ss"},
+}};
+
+}  // namespace
+
+PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcept {
+    PathParts parts;
+    const std::size_t separator = lastSeparator(path, formats);
+    const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+    parts.folder = path.substr(0, nameStart);
+
+    const std::string_view fileName = path.substr(nameStart);
+    // A "." is a single-byte character in every ANSI code page, never a trail byte.
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) {
+        parts.baseName = fileName;
+    } else {
+        parts.baseName = fileName.substr(0, dot);
+        parts.extension = fileName.substr(dot + 1);
+    }
+
+    // The parent folder path loses a final "\" unless it stands right after another
+    // separator or at the start (C:\ and \ keep theirs).
+    std::string_view folderPath = parts.folder;
+    if (!folderPath.empty()) {
+        const std::size_t last = folderPath.size() - 1;
+        if (folderPath[last] == '\\' && last >= 1 &&
+            !isSeparatorAt(folderPath, last - 1, formats)) {
+            folderPath.remove_suffix(1);
+        }
+    }
+    const std::size_t parentSeparator = lastSeparator(folderPath, formats);
+    parts.parentName = parentSeparator == std::string_view::npos
+                           ? folderPath
+                           : folderPath.substr(parentSeparator + 1);
+    return parts;
+}
+
+std::string MaskTemplateFrom(std::string_view nameMask, std::string_view extMask) {
+    std::string result;
+    result.reserve(nameMask.size() + 1 + extMask.size());
+    result.append(nameMask);
+    if (!extMask.empty()) {
+        result.push_back('.');
+        result.append(extMask);
+    }
+    return result;
+}
+
+std::string CounterText(std::int32_t start, std::int32_t step, std::int32_t index,
+                        std::int32_t digits) {
+    // Wrapping arithmetic without signed overflow.
+    const auto value = static_cast<std::int32_t>(static_cast<std::uint32_t>(step) *
+                                                     static_cast<std::uint32_t>(index) +
+                                                 static_cast<std::uint32_t>(start));
+    std::string text = std::to_string(value);
+    const auto width = static_cast<std::size_t>(std::clamp(digits, 0, kMaxCounterDigits));
+    if (width > text.size()) {
+        text.insert(0, width - text.size(), '0');
+    }
+    return text;
+}
+
+RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
+                            const LocaleFormats& formats) {
+    RenameResult result;
+    if (!time) {
+        result.status = RenameStatus::NoFileTime;
+        return result;
+    }
+    const PathParts parts = SplitPath(request.path, formats);
+    std::string tmpl = MaskTemplateFrom(request.nameMask, request.extMask);
+
+    bool ok = ExpandToken(tmpl, "[N", parts.baseName) && ExpandToken(tmpl, "[E", parts.extension) &&
+              ExpandToken(tmpl, "[P", parts.parentName);
+    for (const DateToken& token : kDateTokens) {
+        if (!ok) {
+            break;
+        }
+        // Formatting only pays when the token is there; without it the expansion is a no-op.
+        if (tmpl.find(token.prefix) == std::string::npos) {
+            continue;
+        }
+        const std::string value = FormatFileTime(
+            token.pattern != nullptr ? std::string_view(token.pattern) : formats.shortDate, *time,
+            formats);
+        ok = ExpandToken(tmpl, token.prefix, value);
+    }
+    if (!ok) {
+        return result;  // the literal tokens would change nothing that is kept
+    }
+    ReplaceAll(tmpl, "[C]",
+               CounterText(request.counterStart, request.counterStep, request.fileIndex,
+                           request.counterDigits));
+    ReplaceAll(tmpl, "[[]", "[");
+    ReplaceAll(tmpl, "[]]", "]");
+    result.status = RenameStatus::Ok;
+    result.newPath.reserve(parts.folder.size() + tmpl.size());
+    result.newPath.append(parts.folder);
+    result.newPath.append(tmpl);
+    return result;
+}
+
+}  // namespace nm

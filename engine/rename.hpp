@@ -1,0 +1,63 @@
+#pragma once
+
+// One file's new name: path splitting, the template from the masks, the token chain,
+// the counter text and the new path. Portable: the file time comes in as a value.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/datetext.hpp"
+
+namespace nm {
+
+// Padding beyond this many characters is not built: a host-filled record may ask for
+// billions of zeros.
+constexpr std::int32_t kMaxCounterDigits = 255;
+
+struct PathParts {
+    std::string_view folder;      // up to and including the last separator; may be empty
+    std::string_view baseName;    // file name without its last "." and what follows
+    std::string_view extension;   // what follows the last "."; empty when there is none
+    std::string_view parentName;  // name of the folder that holds the file
+};
+
+// Splits at "\" and ":"; in a double-byte code page a trail byte is no separator.
+PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcept;
+
+// NameMask, and "." and ExtMask when ExtMask is not empty.
+std::string MaskTemplateFrom(std::string_view nameMask, std::string_view extMask);
+
+// start + step * index in wrapping 32-bit arithmetic, in decimal, with zeros in front
+// (in front of a minus sign too) up to min(digits, kMaxCounterDigits) characters.
+std::string CounterText(std::int32_t start, std::int32_t step, std::int32_t index,
+                        std::int32_t digits);
+
+struct RenameRequest {
+    std::string_view path;  // the file as the host gave it
+    std::string_view nameMask;
+    std::string_view extMask;
+    std::int32_t counterStart = 1;
+    std::int32_t counterStep = 1;
+    std::int32_t counterDigits = 1;
+    std::int32_t fileIndex = 0;
+};
+
+enum class RenameStatus {
+    Ok,          // newPath holds the new path
+    MaskFailed,  // a token could not be expanded: the file keeps its name
+    NoFileTime,  // the time source has no usable time: the call is an error
+};
+
+struct RenameResult {
+    RenameStatus status = RenameStatus::MaskFailed;
+    std::string newPath;
+};
+
+// The whole chain. A missing time is an error whatever the masks hold, so it wins over
+// a failed expansion.
+RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
+                            const LocaleFormats& formats);
+
+}  // namespace nm

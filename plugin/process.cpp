@@ -1,0 +1,65 @@
+#include "plugin/process.hpp"
+
+#include <windows.h>
+
+#include <string>
+
+#include "engine/rename.hpp"
+#include "engine/win32/file_time.hpp"
+#include "engine/win32/locale_capture.hpp"
+#include "plugin/records.hpp"
+
+namespace nm {
+namespace {
+
+// The new path handed to the host: valid until the next call.
+std::string newPathStorage;
+
+}  // namespace
+
+const char* processFile(const char** filePath, const char* timeSourcePath, std::int32_t fileIndex,
+                        RenameOptions** options, bool previewOnly) noexcept {
+    if (filePath == nullptr || *filePath == nullptr || options == nullptr || *options == nullptr) {
+        return nullptr;  // nothing to rename
+    }
+    try {
+        const RenameOptions& record = **options;
+        // The host's text may be our own storage from the last call: it is only read
+        // until the new path is complete.
+        const char* oldPath = *filePath;
+
+        RenameRequest request;
+        request.path = oldPath;
+        request.nameMask = maskText(record.NameMask);
+        request.extMask = maskText(record.ExtMask);
+        request.counterStart = record.CounterStart;
+        request.counterStep = record.CounterStep;
+        request.counterDigits = record.CounterDigits;
+        request.fileIndex = fileIndex;
+
+        // Read in every call, whatever the masks hold: a missing time is always an error.
+        const std::optional<FileTime> time =
+            timeSourcePath != nullptr ? ReadFileTime(timeSourcePath) : std::nullopt;
+        RenameResult result = ComputeNewPath(request, time, localeFormats());
+        switch (result.status) {
+            case RenameStatus::NoFileTime:
+                return kNoFileTimeMessage;
+            case RenameStatus::MaskFailed:
+                return nullptr;
+            case RenameStatus::Ok:
+                break;
+        }
+        // MoveFileA never replaces a file. When it fails the host keeps the path it gave,
+        // so it sees that this file was not renamed.
+        if (!previewOnly && MoveFileA(oldPath, result.newPath.c_str()) == 0) {
+            return nullptr;
+        }
+        newPathStorage.swap(result.newPath);
+        *filePath = newPathStorage.c_str();
+    } catch (...) {
+        // Out of memory: the file and the host's path stay as they were.
+    }
+    return nullptr;
+}
+
+}  // namespace nm

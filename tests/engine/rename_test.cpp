@@ -1,0 +1,176 @@
+#include "engine/rename.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+nm::LocaleFormats russianDates() {
+    nm::LocaleFormats formats;
+    formats.shortDate = "dd.MM.yyyy";
+    formats.dateSeparator = '.';
+    return formats;
+}
+
+const nm::FileTime kDecember7{2026, 12, 7, 9, 5, 36};
+
+struct NewPathCase {
+    const char* path;
+    const char* nameMask;
+    const char* extMask;
+    int index;
+    const char* expected;  // nullptr: the expansion fails and the file keeps its name
+};
+
+std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step = 1,
+                                   int digits = 3) {
+    nm::RenameRequest request;
+    request.path = c.path;
+    request.nameMask = c.nameMask;
+    request.extMask = c.extMask;
+    request.counterStart = start;
+    request.counterStep = step;
+    request.counterDigits = digits;
+    request.fileIndex = c.index;
+    const nm::RenameResult result = nm::ComputeNewPath(request, kDecember7, russianDates());
+    if (result.status != nm::RenameStatus::Ok) {
+        EXPECT_EQ(result.status, nm::RenameStatus::MaskFailed);
+        return std::nullopt;
+    }
+    return result.newPath;
+}
+
+TEST(ComputeNewPath, FollowsTheTokenChainInItsOrder) {
+    const NewPathCase cases[] = {
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[N]_[C]", "[E]", 0,
+         R"(C:\Photos\2020\IMG_0001_001.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[P]-[Y][M][D]_[C]", "[E]", 4,
+         R"(C:\Photos\2020\2020-20261207_005.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[d] [t]", "[E]", 0,
+         R"(C:\Photos\2020\07.12.2026 09.05.36.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[N]", "", 0, R"(C:\Photos\2020\IMG_0001)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[Y3-4][M]", "[E]", 0, R"(C:\Photos\2020\2612.JPG)"},
+        {R"(C:\Photos\2020\IMG_0001.JPG)", "[y][h][m][s]", "[E]", 0,
+         R"(C:\Photos\2020\26090536.JPG)"},
+        {R"(C:\dir\readme)", "[N]", "[E]", 0, R"(C:\dir\readme.)"},
+        {R"(C:\file.txt)", "[P][N]", "[E]", 0, R"(C:\file.txt)"},
+        {"file.txt", "[N]2", "[E]", 0, "file2.txt"},
+        {R"(C:\dir\file.txt)", "", "", 0, R"(C:\dir\)"},
+        // Values that hold later tokens are expanded by the later steps.
+        {R"(C:\a[E].txt)", "[N]", "", 0, R"(C:\atxt)"},
+        {R"(C:\a[C].txt)", "[N]", "[E]", 2, R"(C:\a003.txt)"},
+        // ...but a step never expands what it inserted itself.
+        {R"(C:\[N].txt)", "[N]", "[E]", 0, R"(C:\[N].txt)"},
+        {R"(C:\.htaccess)", "[N]x", "[E]", 0, R"(C:\x.htaccess)"},
+        {R"(C:\file.txt)", "", "[E]", 0, R"(C:\.txt)"},
+        // The escapes.
+        {R"(C:\file.txt)", "[[]N]", "", 0, R"(C:\[N])"},
+        {R"(C:\file.txt)", "[N][[]1[]]", "[E]", 0, R"(C:\file[1].txt)"},
+        {R"(C:\file.txt)", "[]]", "", 0, R"(C:\])"},
+        {R"(C:\file.txt)", "[C2]", "", 0, R"(C:\[C2])"},
+        // Masks that cannot be expanded.
+        {R"(C:\file.txt)", "[Name]", "[E]", 0, nullptr},
+        {R"(C:\file.txt)", "[N][mm]", "[E]", 0, nullptr},
+        {R"(C:\file.txt)", "[N", "[E]", 0, nullptr},
+        {R"(C:\file.txt)", "[N]", "[Ex]", 0, nullptr},
+    };
+    for (const NewPathCase& c : cases) {
+        const auto got = newPath(c);
+        if (c.expected == nullptr) {
+            EXPECT_FALSE(got.has_value()) << c.nameMask << " / " << c.extMask << " -> " << *got;
+        } else {
+            EXPECT_EQ(got.value_or("<failed>"), c.expected) << c.path << " " << c.nameMask;
+        }
+    }
+}
+
+TEST(ComputeNewPath, MissingTimeIsAnErrorWhateverTheMasks) {
+    nm::RenameRequest request;
+    request.path = R"(C:\file.txt)";
+    for (const char* mask : {"[N]", "x", "[Name]"}) {
+        request.nameMask = mask;
+        request.extMask = "[E]";
+        EXPECT_EQ(nm::ComputeNewPath(request, std::nullopt, russianDates()).status,
+                  nm::RenameStatus::NoFileTime)
+            << mask;
+    }
+}
+
+TEST(CounterText, WrapsPadsInFrontOfTheSignAndIsBounded) {
+    struct Case {
+        int start, step, index, digits;
+        std::string expected;
+    } cases[] = {
+        {-5, 0, 0, 4, "00-5"},       {10, -3, 4, 3, "0-2"},
+        {7, 0, 0, 0, "7"},           {7, 0, 0, 1, "7"},
+        {7, 0, 0, -3, "7"},          {1, 0, 0, 10, "0000000001"},
+        {12345, 0, 0, 3, "12345"},   {2147483647, 1, 1, 1, "-2147483648"},
+        {1, 2147483647, 2, 0, "-1"}, {0, -1, -2147483647 - 1, 0, "-2147483648"},
+        {1, 1, 4, 3, "005"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(nm::CounterText(c.start, c.step, c.index, c.digits), c.expected)
+            << c.start << " " << c.step << " " << c.index << " " << c.digits;
+    }
+    EXPECT_EQ(nm::CounterText(1, 0, 0, 2147483647).size(), 255u);
+    EXPECT_EQ(nm::CounterText(-1, 0, 0, 1000), std::string(253, '0') + "-1");
+}
+
+TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
+    struct Case {
+        const char *path, *folder, *base, *extension, *parent;
+    } cases[] = {
+        {R"(C:\Photos\2020\IMG_0001.JPG)", R"(C:\Photos\2020\)", "IMG_0001", "JPG", "2020"},
+        {R"(C:\x\a.b.c)", R"(C:\x\)", "a.b", "c", "x"},
+        {R"(C:\x\.htaccess)", R"(C:\x\)", "", "htaccess", "x"},
+        {R"(C:\x\name.)", R"(C:\x\)", "name", "", "x"},
+        {R"(C:\x\readme)", R"(C:\x\)", "readme", "", "x"},
+        {R"(C:\file.txt)", R"(C:\)", "file", "txt", ""},
+        {"C:file.txt", "C:", "file", "txt", ""},
+        {"file.txt", "", "file", "txt", ""},
+        {R"(\\server\share\f.txt)", R"(\\server\share\)", "f", "txt", "share"},
+        {R"(\f.txt)", R"(\)", "f", "txt", ""},
+        {R"(C:\dir.d\file)", R"(C:\dir.d\)", "file", "", "dir.d"},
+        {R"(C:\a\\f.txt)", R"(C:\a\\)", "f", "txt", ""},
+        {"", "", "", "", ""},
+    };
+    const nm::LocaleFormats formats;
+    for (const Case& c : cases) {
+        const nm::PathParts parts = nm::SplitPath(c.path, formats);
+        EXPECT_EQ(parts.folder, c.folder) << c.path;
+        EXPECT_EQ(parts.baseName, c.base) << c.path;
+        EXPECT_EQ(parts.extension, c.extension) << c.path;
+        EXPECT_EQ(parts.parentName, c.parent) << c.path;
+    }
+}
+
+TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
+    nm::LocaleFormats japanese;
+    japanese.doubleByte = true;
+    for (int b = 0x81; b <= 0x9F; ++b)
+        japanese.leadBytes[b] = true;
+    for (int b = 0xE0; b <= 0xFC; ++b)
+        japanese.leadBytes[b] = true;
+
+    // 0x95 0x5C is one character whose second byte is a backslash.
+    const std::string folder = "C:\\\x95\x5C\\";
+    const std::string path = folder + "f\x95\x5C.txt";
+    nm::PathParts parts = nm::SplitPath(path, japanese);
+    EXPECT_EQ(parts.folder, folder);
+    EXPECT_EQ(parts.baseName, "f\x95\x5C");
+    EXPECT_EQ(parts.parentName, "\x95\x5C");
+
+    // Two lead bytes in a row form one character: the backslash after them is real.
+    const std::string even = "C:\\\x95\x95\\f.txt";
+    parts = nm::SplitPath(even, japanese);
+    EXPECT_EQ(parts.folder, "C:\\\x95\x95\\");
+    EXPECT_EQ(parts.parentName, "\x95\x95");
+
+    // The same bytes in a single-byte code page split at every backslash.
+    parts = nm::SplitPath(path, nm::LocaleFormats{});
+    EXPECT_EQ(parts.baseName, "");
+    EXPECT_EQ(parts.extension, "txt");
+}
+
+}  // namespace
