@@ -2,11 +2,13 @@
 
 #include "engine/win32/locale_capture.hpp"
 #include "plugin/heap.hpp"
+#include "ui/options_window.hpp"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             DisableThreadLibraryCalls(instance);  // no per-thread state
+            nm::setOptionsWindowModule(instance);
             if (!nm::createPluginHeap()) {
                 return FALSE;
             }

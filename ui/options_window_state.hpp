@@ -1,0 +1,58 @@
+#pragma once
+
+// What one open options window owns. The window procedure and the session use it;
+// tests read it to see what the window holds.
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+
+#include "ui/win32_handles.hpp"
+
+namespace nm {
+
+// Control ids, also the command ids of the window.
+enum ControlId : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdDateMenu = 18,
+    kIdTimeMenu = 19,
+    kIdOtherMenu = 20,
+    kIdStart = 21,
+    kIdStep = 22,
+    kIdDigits = 23,
+    kIdNameMask = 24,
+    kIdExtMask = 25,
+};
+
+inline constexpr std::size_t kControlCount = 19;
+inline constexpr int kHotKeyCount = 5;
+
+struct OptionsWindowState {
+    OptionsWindowState() = default;
+    OptionsWindowState(const OptionsWindowState&) = delete;
+    OptionsWindowState& operator=(const OptionsWindowState&) = delete;
+    ~OptionsWindowState();
+
+    // The child control with this id (the first, for the shared id 0); null if none.
+    HWND control(int id) const noexcept;
+
+    HWND window = nullptr;                       // destroys itself and its controls
+    std::array<HWND, kControlCount> controls{};  // in creation order; owned by the window
+    std::array<Menu, 3> menus;                   // date, time, other
+    Font controlFont;
+    Font titleFont;
+    Font smallFont;
+    Pen softPen;
+    Pen lightPen;
+    Bitmap header;
+    std::array<Icon, 2> buttonIcons;           // OK, Cancel: the fallback image shows them
+    std::array<ImageList, 2> buttonImages;     // OK, Cancel: taken back from the buttons
+    std::array<HotKey, kHotKeyCount> hotKeys;  // by hot key id
+};
+
+// The open window's state, or null when no options window exists.
+const OptionsWindowState* openOptionsWindow() noexcept;
+
+}  // namespace nm
