@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/drawing.hpp"
+#include "ui/options_input.hpp"
 #include "ui/options_window_state.hpp"
 
 namespace nm {
@@ -73,15 +74,9 @@ constexpr MenuItem kOtherItems[] = {
     {15, "[P] Родительский каталог"}, {16, "[[] Скобка ["}, {17, "[]] Скобка ]"}};
 constexpr std::span<const MenuItem> kMenus[] = {kDateItems, kTimeItems, kOtherItems};
 
-struct HotKeySpec {
-    UINT modifiers;
-    UINT key;
-};
-constexpr HotKeySpec kHotKeys[kHotKeyCount] = {
-    {MOD_SHIFT, VK_TAB}, {0, VK_TAB}, {0, VK_UP}, {0, VK_DOWN}, {0, VK_RETURN}};
-
 HMODULE resourceModule = nullptr;
 std::optional<OptionsWindowState> current;  // engaged from creation to WM_DESTROY
+OptionsSession session;
 
 Font createTahoma(int height) noexcept {
     return Font{CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -109,15 +104,6 @@ ActivationContext commonControlsContext() noexcept {
     request.hModule = resourceModule;
     request.lpResourceName = MAKEINTRESOURCEA(kManifestResource);
     return ActivationContext{CreateActCtxA(&request)};
-}
-
-void registerHotKeys(OptionsWindowState& state) noexcept {
-    for (int id = kHotKeyCount - 1; id >= 0; --id) {
-        // A key someone else holds stays theirs; the window does without it.
-        if (RegisterHotKey(state.window, id, kHotKeys[id].modifiers, kHotKeys[id].key)) {
-            state.hotKeys[id].reset({state.window, id});
-        }
-    }
 }
 
 void putButtonImages(OptionsWindowState& state, HWND button, int slot, const char* icon) noexcept {
@@ -220,9 +206,7 @@ void onDestroy(HWND window) noexcept {
 }  // namespace
 
 OptionsWindowState::~OptionsWindowState() {
-    for (HotKey& key : hotKeys) {
-        key.reset();  // in id order
-    }
+    unregisterHotKeys(*this);
 }
 
 HWND OptionsWindowState::control(int id) const noexcept {
@@ -232,6 +216,10 @@ HWND OptionsWindowState::control(int id) const noexcept {
         }
     }
     return nullptr;
+}
+
+OptionsSession& optionsSession() noexcept {
+    return session;
 }
 
 const OptionsWindowState* openOptionsWindow() noexcept {
@@ -282,12 +270,33 @@ bool CreateOptionsWindow(HWND owner) noexcept {
 
 LRESULT CALLBACK OptionsWindowProc(HWND window, UINT message, WPARAM wParam,
                                    LPARAM lParam) noexcept {
+    OptionsWindowState* state = stateOf(window);
     switch (message) {
         case WM_CREATE:
             onCreate(window);
             break;
         case WM_PAINT:
             onPaint(window);
+            break;
+        case WM_SETFOCUS:
+            onSetFocus(window);
+            break;
+        case WM_ACTIVATEAPP:
+            if (state != nullptr) {
+                onActivateApp(*state, wParam != 0);
+            }
+            break;
+        case WM_HOTKEY:
+            if (state != nullptr) {
+                onHotKey(*state, lParam);
+            }
+            break;
+        case WM_COMMAND:
+            if (state != nullptr) {
+                if (const std::optional<LRESULT> result = onCommand(*state, wParam, lParam)) {
+                    return *result;  // OK or Cancel: the window is gone
+                }
+            }
             break;
         case WM_DESTROY:
             onDestroy(window);

@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
+#include "plugin/exports.h"
 #include "ui/win32_handles.hpp"
 
 namespace nm {
@@ -54,5 +56,15 @@ struct OptionsWindowState {
 
 // The open window's state, or null when no options window exists.
 const OptionsWindowState* openOptionsWindow() noexcept;
+
+// What outlives each window, kept while the plug-in is loaded.
+struct OptionsSession {
+    RenameOptions working{};     // the record being edited; OK reads the window into it
+    std::int32_t confirmed = 0;  // 1 when the last window ended with OK
+    HWND tokenTarget = nullptr;  // where token commands insert
+    // The last valid text of the start, step and digits fields.
+    std::array<std::array<char, 10>, 3> lastValidText{{{"1"}, {"1"}, {"1"}}};
+};
+OptionsSession& optionsSession() noexcept;
 
 }  // namespace nm

@@ -27,6 +27,7 @@ inline bool pumpMessages() {
         if (message.message == WM_QUIT) {
             quit = true;
         } else {
+            TranslateMessage(&message);  // typed characters, as the session's loop makes them
             DispatchMessageA(&message);
         }
     }
