@@ -4,7 +4,7 @@
 #include "plugin/heap.hpp"
 #include "ui/options_window.hpp"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             DisableThreadLibraryCalls(instance);  // no per-thread state
@@ -15,6 +15,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
             nm::captureLocaleFormatsOnce();  // the user's date settings, for this load
             return TRUE;
         case DLL_PROCESS_DETACH:
+            if (reserved == nullptr) {  // FreeLibrary, not the end of the process
+                nm::UnregisterOptionsWindowClass();
+            }
             nm::destroyPluginHeap();
             return TRUE;
         default:

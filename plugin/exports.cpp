@@ -8,6 +8,7 @@
 #include "plugin/process.hpp"
 #include "plugin/records.hpp"
 #include "plugin/state.hpp"
+#include "ui/options_session.hpp"
 #include "ui/options_window.hpp"
 
 namespace {
@@ -38,7 +39,11 @@ void NAMEMASK_CALL getInfo(PluginInfo* info) {
 
 uint8_t NAMEMASK_CALL initialize(HWND hostWindow) {
     nm::setHostWindow(hostWindow);
-    return nm::RegisterOptionsWindowClass() ? 1 : 0;
+    if (!nm::RegisterOptionsWindowClass()) {
+        return 0;
+    }
+    nm::setWindowClassRegistered();
+    return 1;
 }
 
 RenameOptions* NAMEMASK_CALL newOpt(RenameOptions** record) {
@@ -54,13 +59,19 @@ void NAMEMASK_CALL freeOpt(RenameOptions* record) {
 }
 
 int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
-                                  const char** /*description*/) {
-    // The options window is not there yet: the session ends unconfirmed at once, but a
-    // new record that was asked for is still handed over.
-    if (newRecord != 0 && record != nullptr) {
-        *record = nm::allocateRecord();
+                                  const char** description) {
+    if (record == nullptr) {
+        return 0;  // nowhere to take a record from or hand one to
     }
-    return 0;
+    if (newRecord != 0) {
+        *record = nm::allocateRecord();  // the host owns it, confirmed or not
+    }
+    // Without a registered class no window can open, and the session would wait forever
+    // for its end.
+    if (*record == nullptr || !nm::windowClassRegistered()) {
+        return 0;
+    }
+    return nm::RunOptionsSession(nm::hostWindow(), **record, description);
 }
 
 void NAMEMASK_CALL process(const char** filePath, const char* timeSourcePath, int32_t fileIndex,

@@ -3,6 +3,7 @@
 namespace nm {
 namespace {
 HWND host = nullptr;
+bool classRegistered = false;
 }  // namespace
 
 HWND hostWindow() noexcept {
@@ -10,6 +11,14 @@ HWND hostWindow() noexcept {
 }
 void setHostWindow(HWND window) noexcept {
     host = window;
+}
+
+bool windowClassRegistered() noexcept {
+    return classRegistered;
+}
+
+void setWindowClassRegistered() noexcept {
+    classRegistered = true;
 }
 
 }  // namespace nm

@@ -10,4 +10,9 @@ namespace nm {
 HWND hostWindow() noexcept;
 void setHostWindow(HWND window) noexcept;
 
+// Whether an initialize of this load registered the options window class: without it
+// there is no window to show.
+bool windowClassRegistered() noexcept;
+void setWindowClassRegistered() noexcept;
+
 }  // namespace nm

@@ -307,4 +307,9 @@ LRESULT CALLBACK OptionsWindowProc(HWND window, UINT message, WPARAM wParam,
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+void UnregisterOptionsWindowClass() noexcept {
+    // Registered without a module instance, the class counts as the process's own.
+    UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
+}
+
 }  // namespace nm

@@ -1,0 +1,445 @@
+// showOptions as a host calls it, with the window driven by real keyboard and mouse input
+// from a second thread while the session's loop runs on the host's thread.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/plugin_error.hpp"
+#include "plugin/exports.h"
+#include "tests/plugin/process_fixture.hpp"
+#include "tests/ui/window_fixture.hpp"
+
+namespace nm::test {
+namespace {
+
+// "Имя по маске " in Windows-1251.
+const std::string kTitle = "\xC8\xEC\xFF \xEF\xEE \xEC\xE0\xF1\xEA\xE5 ";
+
+template <typename Fn>
+Fn exported(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(pluginModule(), name)));
+}
+
+bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+// The window's thread answers WM_GETTEXT from its loop.
+std::string textOf(HWND window) {
+    char buffer[256] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_BLOCK, 2000, &ignored);
+    return buffer;
+}
+
+HWND focusOf(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+INPUT keyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void press(WORD key, std::vector<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) {
+        inputs.push_back(keyInput(m, false));
+    }
+    inputs.push_back(keyInput(key, false));
+    inputs.push_back(keyInput(key, true));
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) {
+        inputs.push_back(keyInput(*m, true));
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void type(const std::string& text) {
+    std::vector<INPUT> inputs;
+    for (char c : text) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void clickAt(POINT screen) {
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+// The user's side of one session: waits for the window, then acts on it.
+class User {
+  public:
+    explicit User(DWORD hostThread) : hostThread_(hostThread) {}
+
+    HWND window() const { return window_; }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+
+    bool waitForWindow() {
+        return waitUntil([&] {
+            window_ = FindWindowA("TKalvurenWindow", nullptr);
+            return window_ != nullptr && IsWindowVisible(window_) &&
+                   GetForegroundWindow() == window_ && focusOf(hostThread_) == control(24);
+        });
+    }
+    bool waitForFocus(int id) {
+        return waitUntil([&] { return focusOf(hostThread_) == control(id); });
+    }
+    bool waitForText(int id, const std::string& text) {
+        return waitUntil([&] { return textOf(control(id)) == text; });
+    }
+    bool waitForEnd() {
+        return waitUntil([&] { return !IsWindow(window_); });
+    }
+
+    // Moves the focus with Tab or Shift+Tab; the field reached has its text selected.
+    bool tabTo(int id, bool backwards = false) {
+        if (backwards) {
+            press(VK_TAB, {VK_SHIFT});
+        } else {
+            press(VK_TAB);
+        }
+        return waitForFocus(id);
+    }
+    bool replaceText(int id, const std::string& text) {
+        if (text.empty()) {
+            press(VK_DELETE);
+        } else {
+            type(text);
+        }
+        return waitForText(id, text);
+    }
+    void click(int id) {
+        RECT rect;
+        GetWindowRect(control(id), &rect);
+        clickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    }
+    // Finds the close box by asking the window where it is.
+    bool clickCloseBox() {
+        RECT rect;
+        GetWindowRect(window_, &rect);
+        for (int y = rect.top + 2; y < rect.top + 40; y += 2) {
+            for (int x = rect.right - 2; x > rect.right - 60; x -= 2) {
+                DWORD_PTR hit = 0;
+                SendMessageTimeoutA(window_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_BLOCK, 2000,
+                                    &hit);
+                if (hit == HTCLOSE) {
+                    clickAt({x, y});
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+  private:
+    DWORD hostThread_;
+    HWND window_ = nullptr;
+};
+
+class Session : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ASSERT_NE(pluginModule(), nullptr); }
+
+    void SetUp() override {
+        WNDCLASSA hostClass{};
+        hostClass.lpfnWndProc = DefWindowProcA;
+        hostClass.hInstance = GetModuleHandleA(nullptr);
+        hostClass.lpszClassName = "SessionTestHost";
+        RegisterClassA(&hostClass);
+        host_ = CreateWindowA("SessionTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                              300, 200, nullptr, nullptr, hostClass.hInstance, nullptr);
+        ASSERT_NE(host_, nullptr);
+        initialize_ = exported<NamemaskInitialize>("initialize");
+        showOptions_ = exported<NamemaskShowOptions>("showOptions");
+        newOpt_ = exported<NamemaskNewOpt>("newOpt");
+        freeOpt_ = exported<NamemaskFreeOpt>("freeOpt");
+        initialize_(host_);  // 0 after the first test of a program: the class is there
+    }
+    void TearDown() override {
+        DestroyWindow(host_);
+        pumpMessages();
+    }
+
+    // Runs showOptions on this thread while `act` plays the user on another.
+    int32_t session(uint8_t newRecord, RenameOptions** record, const char** description,
+                    const std::function<void(User&)>& act) {
+        User user(GetCurrentThreadId());
+        std::thread player([&] {
+            if (user.waitForWindow()) {
+                act(user);
+            } else {
+                ADD_FAILURE() << "the options window did not come up with the focus";
+            }
+            // Whatever happened, the session must end for the test to go on.
+            if (!user.waitForEnd()) {
+                ADD_FAILURE() << "the window was still open";
+                PostMessageA(user.window(), WM_CLOSE, 0, 0);
+            }
+        });
+        const int32_t result = showOptions_(newRecord, record, description);
+        player.join();
+        EXPECT_TRUE(IsWindowEnabled(host_));
+        EXPECT_EQ(GetForegroundWindow(), host_);
+        return result;
+    }
+
+    static void defaults(RenameOptions& record) {
+        std::memset(&record, 0, sizeof record);
+        std::memcpy(record.NameMask, "[N]", 3);
+        std::memcpy(record.ExtMask, "[E]", 3);
+        record.CounterStart = record.CounterStep = record.CounterDigits = 1;
+    }
+
+    HWND host_ = nullptr;
+    NamemaskInitialize initialize_ = nullptr;
+    NamemaskShowOptions showOptions_ = nullptr;
+    NamemaskNewOpt newOpt_ = nullptr;
+    NamemaskFreeOpt freeOpt_ = nullptr;
+};
+
+TEST_F(Session, NewRecordAndCancelHandsOverTheDefaults) {
+    RenameOptions hostsOwn{};
+    RenameOptions* record = &hostsOwn;
+    const char* text = "untouched";
+    EXPECT_EQ(session(1, &record, &text, [](User& user) { user.click(2); }), 0);
+    ASSERT_NE(record, &hostsOwn);  // overwritten, not freed or written to
+    RenameOptions expected;
+    defaults(expected);
+    EXPECT_EQ(std::memcmp(record, &expected, sizeof expected), 0);
+    EXPECT_STREQ(text, "untouched");
+    freeOpt_(record);
+}
+
+TEST_F(Session, NewRecordAndOkDescribesTheDefaults) {
+    RenameOptions* record = nullptr;
+    const char* text = nullptr;
+    EXPECT_EQ(session(1, &record, &text, [](User&) { press(VK_RETURN); }), 1);
+    ASSERT_NE(record, nullptr);
+    RenameOptions expected;
+    defaults(expected);
+    EXPECT_EQ(std::memcmp(record, &expected, sizeof expected), 0);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text), kTitle + "[N].[E]");
+    freeOpt_(record);
+}
+
+TEST_F(Session, ExistingRecordAndCancelKeepsEveryByte) {
+    RenameOptions* record = nullptr;
+    newOpt_(&record);
+    RenameOptions* const original = record;
+    for (std::size_t i = 0; i < sizeof *record; ++i) {
+        reinterpret_cast<unsigned char*>(record)[i] = static_cast<unsigned char>(i * 7 + 1);
+    }
+    std::memcpy(record->NameMask, "[N]_x\0tail", 10);  // bytes after the NUL stay too
+    std::memcpy(record->ExtMask, "[E]", 4);
+    record->CounterDigits = 3;
+    RenameOptions before = *record;
+    const char* text = nullptr;
+    EXPECT_EQ(session(0, &record, &text,
+                      [](User& user) {
+                          EXPECT_TRUE(user.waitForText(24, "[N]_x"));
+                          user.click(2);
+                      }),
+              0);
+    EXPECT_EQ(record, original);
+    EXPECT_EQ(std::memcmp(record, &before, sizeof before), 0);
+    EXPECT_EQ(text, nullptr);
+    freeOpt_(record);
+}
+
+TEST_F(Session, TheCloseBoxAfterAnEarlierOkEndsUnconfirmed) {
+    RenameOptions* record = nullptr;
+    const char* text = nullptr;
+    ASSERT_EQ(session(1, &record, &text, [](User&) { press(VK_RETURN); }), 1);
+    const char* first = text;
+    EXPECT_EQ(session(0, &record, &text, [](User& user) { EXPECT_TRUE(user.clickCloseBox()); }), 0);
+    EXPECT_EQ(text, first);
+    freeOpt_(record);
+}
+
+TEST_F(Session, EmptiedMasksChangeTheDescription) {
+    struct Case {
+        bool emptyName, emptyExt;
+        std::string description;
+    } cases[] = {
+        {false, true, kTitle + "[N]"},
+        {true, false, kTitle + ".[E]"},
+        {true, true, kTitle},
+    };
+    for (const Case& c : cases) {
+        RenameOptions* record = nullptr;
+        const char* text = nullptr;
+        EXPECT_EQ(session(1, &record, &text,
+                          [&](User& user) {
+                              // Tab then Shift+Tab comes back with the name selected.
+                              ASSERT_TRUE(user.tabTo(25));
+                              if (c.emptyExt) {
+                                  ASSERT_TRUE(user.replaceText(25, ""));
+                              }
+                              ASSERT_TRUE(user.tabTo(24, true));
+                              if (c.emptyName) {
+                                  ASSERT_TRUE(user.replaceText(24, ""));
+                              }
+                              press(VK_RETURN);
+                          }),
+                  1);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::string(text), c.description);
+        EXPECT_EQ(record->NameMask[0] == '\0', c.emptyName);
+        EXPECT_EQ(record->ExtMask[0] == '\0', c.emptyExt);
+        freeOpt_(record);
+    }
+}
+
+TEST_F(Session, TypedSettingsDriveTheRename) {
+    RenameOptions* record = nullptr;
+    newOpt_(&record);
+    const char* text = nullptr;
+    ASSERT_EQ(session(0, &record, &text,
+                      [](User& user) {
+                          ASSERT_TRUE(user.tabTo(25));
+                          ASSERT_TRUE(user.replaceText(25, "txt"));
+                          ASSERT_TRUE(user.tabTo(24, true));
+                          ASSERT_TRUE(user.replaceText(24, "[P]_[C]"));
+                          ASSERT_TRUE(user.tabTo(25));
+                          ASSERT_TRUE(user.tabTo(21));
+                          // A lone "-" is no number and would be undone: the sign goes in last.
+                          ASSERT_TRUE(user.replaceText(21, "7"));
+                          press(VK_HOME);
+                          type("-");
+                          ASSERT_TRUE(user.waitForText(21, "-7"));
+                          ASSERT_TRUE(user.tabTo(22));
+                          ASSERT_TRUE(user.replaceText(22, "20"));
+                          ASSERT_TRUE(user.tabTo(23));
+                          ASSERT_TRUE(user.replaceText(23, "4"));
+                          press(VK_RETURN);
+                      }),
+              1);
+    EXPECT_EQ(std::string(text), kTitle + "[P]_[C].txt");
+    EXPECT_EQ(record->CounterStart, -7);
+    EXPECT_EQ(record->CounterStep, 20);
+    EXPECT_EQ(record->CounterDigits, 4);
+
+    PluginFiles files;  // process with the record the user confirmed
+    ASSERT_TRUE(files.loaded());
+    files.record() = *record;
+    const std::string old = files.file("photo.jpg");
+    const auto renamed = files.call(old, old, 2, false);
+    ASSERT_TRUE(renamed.changed);
+    const std::string folder = files.folder();
+    const std::size_t parentStart = folder.rfind('\\', folder.size() - 2) + 1;
+    EXPECT_EQ(renamed.path,
+              folder + folder.substr(parentStart, folder.size() - 1 - parentStart) + "_0033.txt");
+    freeOpt_(record);
+}
+
+TEST_F(Session, AForeignQuitEndsTheSessionAndIsPassedOn) {
+    RenameOptions* record = nullptr;
+    const char* text = nullptr;
+    const DWORD thread = GetCurrentThreadId();
+    EXPECT_EQ(
+        session(1, &record, &text, [&](User&) { PostThreadMessageA(thread, WM_QUIT, 42, 0); }), 0);
+    EXPECT_EQ(FindWindowA("TKalvurenWindow", nullptr), nullptr);
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 42u);
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    freeOpt_(record);
+}
+
+// USER objects of the process where the system counts them; Wine does not, so there the
+// windows of this thread, children included, stand in for them.
+BOOL CALLBACK countWindow(HWND window, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    EnumChildWindows(window, countWindow, counter);
+    return TRUE;
+}
+
+int userObjectCount() {
+    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    if (reported != 0) {
+        return static_cast<int>(reported);
+    }
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_F(Session, HundredSessionsLeaveTheObjectCountsFlat) {
+    RenameOptions* record = nullptr;
+    newOpt_(&record);
+    const char* text = nullptr;
+    auto oneSession = [&] { session(0, &record, &text, [](User&) { press(VK_RETURN); }); };
+    oneSession();  // the first two load what stays loaded (Wine's font and DC caches)
+    oneSession();
+    const int gdiBefore = gdiObjectCount();
+    const int userBefore = userObjectCount();
+    for (int i = 0; i < 100; ++i) {
+        oneSession();
+    }
+    const int gdiAfter = gdiObjectCount();
+    const int userAfter = userObjectCount();
+    std::printf("GDI objects %d -> %d, USER objects %d -> %d\n", gdiBefore, gdiAfter, userBefore,
+                userAfter);
+    ASSERT_GT(gdiBefore, 0);
+    ASSERT_GT(userBefore, 0);  // the host window at least
+    EXPECT_EQ(gdiAfter, gdiBefore);
+    EXPECT_EQ(userAfter, userBefore);
+    // The hot keys went with the last window.
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, 0, VK_RETURN));
+    UnregisterHotKey(nullptr, 1);
+    freeOpt_(record);
+}
+
+// Its own process (every test runs alone): initialize is never called here.
+TEST(SessionWithoutInitialize, ReturnsAtOnceWithANewRecord) {
+    ASSERT_NE(pluginModule(), nullptr);
+    auto showOptions = exported<NamemaskShowOptions>("showOptions");
+    RenameOptions* record = nullptr;
+    const char* text = "untouched";
+    EXPECT_EQ(showOptions(1, &record, &text), 0);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(std::memcmp(record->NameMask, "[N]\0", 4), 0);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(showOptions(0, &record, &text), 0);
+    exported<NamemaskFreeOpt>("freeOpt")(record);
+}
+
+}  // namespace
+}  // namespace nm::test

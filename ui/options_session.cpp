@@ -1,0 +1,104 @@
+#include "ui/options_session.hpp"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "ui/options_window.hpp"
+#include "ui/options_window_state.hpp"
+
+namespace nm {
+namespace {
+
+constexpr char kDescriptionTitle[] = "Имя по маске ";
+
+// The description handed to the host; it lives until a later session replaces it.
+std::string description;
+
+// A mask field's text: up to its first NUL, at most the field's 100 bytes.
+std::string maskOf(const char (&field)[sizeof(RenameOptions::NameMask)]) {
+    return std::string(field, strnlen(field, sizeof field));
+}
+
+void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
+    SetWindowTextA(state.control(kIdNameMask), maskOf(record.NameMask).c_str());
+    SetWindowTextA(state.control(kIdExtMask), maskOf(record.ExtMask).c_str());
+    // Each text passes through the field's validation, which keeps it as the last valid one.
+    SetDlgItemInt(state.window, kIdStart, static_cast<UINT>(record.CounterStart), TRUE);
+    SetDlgItemInt(state.window, kIdStep, static_cast<UINT>(record.CounterStep), TRUE);
+    SetDlgItemInt(state.window, kIdDigits, static_cast<UINT>(record.CounterDigits), FALSE);
+}
+
+// Runs until the quit message; returns whether that message came from elsewhere (the
+// window still open), with its exit code.
+bool runLoop(WPARAM& foreignExitCode) {
+    MSG message;
+    int got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    const OptionsWindowState* open = openOptionsWindow();
+    if (open == nullptr) {
+        return false;  // the window's own end posted it
+    }
+    // Another quit, or a broken loop: the window goes now, and its own quit message with it,
+    // so that only the foreign one is passed on.
+    foreignExitCode = got == 0 ? message.wParam : 0;
+    DestroyWindow(open->window);
+    PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return got == 0;
+}
+
+void describe(const RenameOptions& record, const char** out) {
+    try {
+        std::string text = kDescriptionTitle + maskOf(record.NameMask);
+        const std::string ext = maskOf(record.ExtMask);
+        if (!ext.empty()) {
+            text += '.';
+            text += ext;
+        }
+        description.swap(text);
+        if (out != nullptr) {
+            *out = description.c_str();
+        }
+    } catch (...) {
+        // Out of memory: the host keeps its old text pointer; the settings still count.
+    }
+}
+
+}  // namespace
+
+std::int32_t RunOptionsSession(HWND host, RenameOptions& record,
+                               const char** descriptionOut) noexcept {
+    OptionsSession& session = optionsSession();
+    session.working = record;
+    session.confirmed = 0;
+
+    EnableWindow(host, FALSE);
+    if (!CreateOptionsWindow(host)) {
+        EnableWindow(host, TRUE);
+        return 0;
+    }
+    const OptionsWindowState& state = *openOptionsWindow();
+    fillWindow(state, record);
+    ShowWindow(state.window, SW_SHOWNORMAL);
+    UpdateWindow(state.window);
+    SetFocus(state.control(kIdNameMask));
+
+    WPARAM foreignExitCode = 0;
+    const bool foreignQuit = runLoop(foreignExitCode);
+
+    EnableWindow(host, TRUE);
+    SetForegroundWindow(host);
+    if (session.confirmed == 1) {
+        describe(session.working, descriptionOut);
+        record = session.working;
+    }
+    if (foreignQuit) {
+        PostQuitMessage(static_cast<int>(foreignExitCode));  // the host's own loop must see it
+    }
+    return session.confirmed;
+}
+
+}  // namespace nm
