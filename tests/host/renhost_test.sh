@@ -7,7 +7,7 @@ work=$(mktemp -d /tmp/renhost-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failures=0 checks=0
 
-renhost() { (cd "$work" && LANG=ru_RU.UTF-8 TZ=UTC "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@"); }
+renhost() { (cd "$work" && LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@"); }
 expect() {  # expect NAME ACTUAL EXPECTED
     checks=$((checks + 1))
     if [ "$2" != "$3" ]; then
@@ -63,6 +63,16 @@ renhost --digits 3z a.txt >/dev/null 2>&1
 expect "bad number" "$?" 2
 renhost >/dev/null 2>&1
 expect "no file" "$?" 2
+
+# --options: the window opens over the host's window, Enter confirms it, and the confirmed
+# record (here the defaults the host filled in) drives the batch.
+file b.txt beta
+(cd "$work" && LANG=ru_RU.UTF-8 "$src/scripts/wine-exec" "$prefix" "$bin/press_enter.exe") &
+player=$!
+out=$(renhost --options --tsv --preview --name 'opt_[N]' b.txt); rc=$?
+wait "$player"
+expect "options confirmed" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\opt_b.txt' "$W")"
+expect "options exit code" "$rc" 0
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

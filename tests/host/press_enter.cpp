@@ -1,0 +1,23 @@
+// Plays the user for the reference host's --options test: waits for the options window to
+// take the focus, then presses Enter (which confirms it).
+
+#include <windows.h>
+
+#include <cstdio>
+
+int main() {
+    for (int tries = 0; tries < 500; ++tries) {
+        HWND window = FindWindowA("TKalvurenWindow", nullptr);
+        if (window != nullptr && IsWindowVisible(window) && GetForegroundWindow() == window) {
+            INPUT keys[2] = {};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+            keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, keys, sizeof(INPUT));
+            return 0;
+        }
+        Sleep(20);
+    }
+    std::fputs("press_enter: no options window came up\n", stderr);
+    return 1;
+}
