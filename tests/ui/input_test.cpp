@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/real_input.hpp"
 #include "tests/ui/window_fixture.hpp"
 #include "ui/options_input.hpp"
 
@@ -19,61 +20,20 @@ void settle() {
     }
 }
 
-INPUT keyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-// Presses a key, with modifiers held down around it.
-void press(WORD key, std::vector<WORD> modifiers = {}) {
-    std::vector<INPUT> inputs;
-    for (WORD m : modifiers) {
-        inputs.push_back(keyInput(m, false));
-    }
-    inputs.push_back(keyInput(key, false));
-    inputs.push_back(keyInput(key, true));
-    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) {
-        inputs.push_back(keyInput(*m, true));
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+void press(WORD key, const std::vector<WORD>& modifiers = {}) {
+    sendKey(key, modifiers);
     settle();
 }
 
 void type(const std::string& text) {
-    std::vector<INPUT> inputs;
-    for (char c : text) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs.push_back(input);
-        input.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    sendText(text);
     settle();
-}
-
-void clickAt(POINT screen) {
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
 }
 
 void click(HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
-    clickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    sendClick({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     settle();
 }
 

@@ -15,6 +15,7 @@
 #include "host/plugin_error.hpp"
 #include "plugin/exports.h"
 #include "tests/plugin/process_fixture.hpp"
+#include "tests/ui/real_input.hpp"
 #include "tests/ui/window_fixture.hpp"
 
 namespace nm::test {
@@ -54,54 +55,6 @@ HWND focusOf(DWORD thread) {
     return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
-INPUT keyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-void press(WORD key, std::vector<WORD> modifiers = {}) {
-    std::vector<INPUT> inputs;
-    for (WORD m : modifiers) {
-        inputs.push_back(keyInput(m, false));
-    }
-    inputs.push_back(keyInput(key, false));
-    inputs.push_back(keyInput(key, true));
-    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) {
-        inputs.push_back(keyInput(*m, true));
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void type(const std::string& text) {
-    std::vector<INPUT> inputs;
-    for (char c : text) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs.push_back(input);
-        input.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void clickAt(POINT screen) {
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 // The user's side of one session: waits for the window, then acts on it.
 class User {
   public:
@@ -130,24 +83,24 @@ class User {
     // Moves the focus with Tab or Shift+Tab; the field reached has its text selected.
     bool tabTo(int id, bool backwards = false) {
         if (backwards) {
-            press(VK_TAB, {VK_SHIFT});
+            sendKey(VK_TAB, {VK_SHIFT});
         } else {
-            press(VK_TAB);
+            sendKey(VK_TAB);
         }
         return waitForFocus(id);
     }
     bool replaceText(int id, const std::string& text) {
         if (text.empty()) {
-            press(VK_DELETE);
+            sendKey(VK_DELETE);
         } else {
-            type(text);
+            sendText(text);
         }
         return waitForText(id, text);
     }
     void click(int id) {
         RECT rect;
         GetWindowRect(control(id), &rect);
-        clickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+        sendClick({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     }
     // Finds the close box by asking the window where it is.
     bool clickCloseBox() {
@@ -159,7 +112,7 @@ class User {
                 SendMessageTimeoutA(window_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_BLOCK, 2000,
                                     &hit);
                 if (hit == HTCLOSE) {
-                    clickAt({x, y});
+                    sendClick({x, y});
                     return true;
                 }
             }
@@ -249,7 +202,7 @@ TEST_F(Session, NewRecordAndCancelHandsOverTheDefaults) {
 TEST_F(Session, NewRecordAndOkDescribesTheDefaults) {
     RenameOptions* record = nullptr;
     const char* text = nullptr;
-    EXPECT_EQ(session(1, &record, &text, [](User&) { press(VK_RETURN); }), 1);
+    EXPECT_EQ(session(1, &record, &text, [](User&) { sendKey(VK_RETURN); }), 1);
     ASSERT_NE(record, nullptr);
     RenameOptions expected;
     defaults(expected);
@@ -286,7 +239,7 @@ TEST_F(Session, ExistingRecordAndCancelKeepsEveryByte) {
 TEST_F(Session, TheCloseBoxAfterAnEarlierOkEndsUnconfirmed) {
     RenameOptions* record = nullptr;
     const char* text = nullptr;
-    ASSERT_EQ(session(1, &record, &text, [](User&) { press(VK_RETURN); }), 1);
+    ASSERT_EQ(session(1, &record, &text, [](User&) { sendKey(VK_RETURN); }), 1);
     const char* first = text;
     EXPECT_EQ(session(0, &record, &text, [](User& user) { EXPECT_TRUE(user.clickCloseBox()); }), 0);
     EXPECT_EQ(text, first);
@@ -316,7 +269,7 @@ TEST_F(Session, EmptiedMasksChangeTheDescription) {
                               if (c.emptyName) {
                                   ASSERT_TRUE(user.replaceText(24, ""));
                               }
-                              press(VK_RETURN);
+                              sendKey(VK_RETURN);
                           }),
                   1);
         ASSERT_NE(text, nullptr);
@@ -341,14 +294,14 @@ TEST_F(Session, TypedSettingsDriveTheRename) {
                           ASSERT_TRUE(user.tabTo(21));
                           // A lone "-" is no number and would be undone: the sign goes in last.
                           ASSERT_TRUE(user.replaceText(21, "7"));
-                          press(VK_HOME);
-                          type("-");
+                          sendKey(VK_HOME);
+                          sendText("-");
                           ASSERT_TRUE(user.waitForText(21, "-7"));
                           ASSERT_TRUE(user.tabTo(22));
                           ASSERT_TRUE(user.replaceText(22, "20"));
                           ASSERT_TRUE(user.tabTo(23));
                           ASSERT_TRUE(user.replaceText(23, "4"));
-                          press(VK_RETURN);
+                          sendKey(VK_RETURN);
                       }),
               1);
     EXPECT_EQ(std::string(text), kTitle + "[P]_[C].txt");
@@ -405,7 +358,7 @@ TEST_F(Session, HundredSessionsLeaveTheObjectCountsFlat) {
     RenameOptions* record = nullptr;
     newOpt_(&record);
     const char* text = nullptr;
-    auto oneSession = [&] { session(0, &record, &text, [](User&) { press(VK_RETURN); }); };
+    auto oneSession = [&] { session(0, &record, &text, [](User&) { sendKey(VK_RETURN); }); };
     oneSession();  // the first two load what stays loaded (Wine's font and DC caches)
     oneSession();
     const int gdiBefore = gdiObjectCount();
