@@ -21,7 +21,7 @@ constexpr int kOuterWidth = 259;
 constexpr int kOuterHeight = 332;
 constexpr int kManifestResource = 2;  // the id Windows gives a DLL's own manifest
 
-struct ControlSpec {
+struct ControlLayout {
     const char* className;
     const char* text;
     int id;
@@ -36,7 +36,7 @@ constexpr DWORD kMaskEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kNumberEdit = WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT;
 
 // Creation order is tab order.
-constexpr ControlSpec kControls[kControlCount] = {
+constexpr ControlLayout kControls[kControlCount] = {
     {"button", "Параметры счетчика", 0, BS_GROUPBOX | BS_LEFT | WS_GROUP, 0, 8, 169, 237, 80, 0,
      nullptr},
     {"button", "OK", kIdOk, BS_PUSHBUTTON, 0, 75, 270, 81, 27, 0, "BTNOK"},
@@ -119,18 +119,18 @@ void putButtonImages(OptionsWindowState& state, HWND button, int slot, const cha
 
 void createControls(OptionsWindowState& state) noexcept {
     for (std::size_t i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControls[i];
+        const ControlLayout& layout = kControls[i];
         HWND control = CreateWindowExA(
-            spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style, spec.x,
-            spec.y, spec.width, spec.height, state.window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), resourceModule, nullptr);
+            layout.exStyle, layout.className, layout.text, WS_CHILD | WS_VISIBLE | layout.style, layout.x,
+            layout.y, layout.width, layout.height, state.window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), resourceModule, nullptr);
         state.controls[i] = control;
-        if (spec.icon != nullptr) {
-            putButtonImages(state, control, spec.id == kIdOk ? 0 : 1, spec.icon);
+        if (layout.icon != nullptr) {
+            putButtonImages(state, control, layout.id == kIdOk ? 0 : 1, layout.icon);
         }
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.controlFont.get()), FALSE);
-        if (spec.textLimit != 0) {
-            SendMessageA(control, EM_LIMITTEXT, spec.textLimit, 0);
+        if (layout.textLimit != 0) {
+            SendMessageA(control, EM_LIMITTEXT, layout.textLimit, 0);
         }
     }
 }
