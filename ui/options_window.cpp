@@ -121,8 +121,8 @@ void createControls(OptionsWindowState& state) noexcept {
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const ControlLayout& layout = kControls[i];
         HWND control = CreateWindowExA(
-            layout.exStyle, layout.className, layout.text, WS_CHILD | WS_VISIBLE | layout.style, layout.x,
-            layout.y, layout.width, layout.height, state.window,
+            layout.exStyle, layout.className, layout.text, WS_CHILD | WS_VISIBLE | layout.style,
+            layout.x, layout.y, layout.width, layout.height, state.window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), resourceModule, nullptr);
         state.controls[i] = control;
         if (layout.icon != nullptr) {
