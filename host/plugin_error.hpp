@@ -53,6 +53,14 @@ inline LONG CALLBACK pluginErrorHandler(EXCEPTION_POINTERS* info) {
     __builtin_longjmp(trap.jump, 1);
 }
 
+// Added once for the process, whatever the callers: the system holds a reference to a
+// handler while it runs it, and the jump out skips the release, so a handler removed
+// later would never be freed.
+inline void addPluginErrorHandler() {
+    static const PVOID handler = AddVectoredExceptionHandler(1, pluginErrorHandler);
+    (void)handler;
+}
+
 }  // namespace detail
 
 // Calls call(); returns the plug-in's error message when it raised one, or nullopt.
@@ -60,11 +68,7 @@ inline LONG CALLBACK pluginErrorHandler(EXCEPTION_POINTERS* info) {
 template <typename Call>
 [[gnu::noinline]] std::optional<std::string> catchPluginError(Call&& call) {
     detail::PluginErrorTrap& trap = detail::pluginErrorTrap();
-    // Added once for the process: the system holds a reference to a handler while it runs
-    // it, and the jump out skips the release, so a handler removed later would never be
-    // freed.
-    static const PVOID handler = AddVectoredExceptionHandler(1, detail::pluginErrorHandler);
-    (void)handler;
+    detail::addPluginErrorHandler();
     trap.registration = detail::exceptionRegistration();
     trap.message = nullptr;
     bool raised = false;
