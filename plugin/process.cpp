@@ -7,7 +7,7 @@
 #include "engine/rename.hpp"
 #include "engine/win32/file_time.hpp"
 #include "engine/win32/locale_capture.hpp"
-#include "plugin/records.hpp"
+#include "plugin/mask_field.hpp"
 
 namespace nm {
 namespace {

@@ -23,12 +23,4 @@ RenameOptions* allocateRecord() noexcept {
     return record;
 }
 
-std::string_view maskText(const char (&field)[kMaskField]) noexcept {
-    const void* nul = std::memchr(field, '\0', kMaskField);
-    const std::size_t length = nul != nullptr
-                                   ? static_cast<std::size_t>(static_cast<const char*>(nul) - field)
-                                   : kMaskField;
-    return {field, length};
-}
-
 }  // namespace nm

@@ -1,9 +1,9 @@
 #include "ui/options_session.hpp"
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "plugin/mask_field.hpp"
 #include "ui/options_window.hpp"
 #include "ui/options_window_state.hpp"
 
@@ -15,9 +15,9 @@ constexpr char kDescriptionTitle[] = "Имя по маске ";
 // The description handed to the host; it lives until a later session replaces it.
 std::string description;
 
-// A mask field's text: up to its first NUL, at most the field's 100 bytes.
-std::string maskOf(const char (&field)[sizeof(RenameOptions::NameMask)]) {
-    return std::string(field, strnlen(field, sizeof field));
+// NUL-terminated, for the edit fields.
+std::string maskOf(const char (&field)[kMaskField]) {
+    return std::string(maskText(field));
 }
 
 void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
