@@ -207,12 +207,31 @@ HWND createHostWindow() {
                          CW_USEDEFAULT, 400, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
+enum class Status { Preview, Renamed, Unchanged, MoveFailed, Error };
+
+// The words of the TSV output.
+const char* statusWord(Status status) {
+    switch (status) {
+        case Status::Preview:
+            return "preview";
+        case Status::Renamed:
+            return "renamed";
+        case Status::Unchanged:
+            return "unchanged";
+        case Status::MoveFailed:
+            return "move-failed";
+        case Status::Error:
+            break;
+    }
+    return "error";
+}
+
 struct Outcome {
-    const char* status;
-    std::string handedBack;
-    std::string message;
-    bool gotNewName;
-    std::string target;  // of a failed move: the name the preview gave
+    Status status;
+    std::string handedBack;  // the new path, or the given one when there is none
+    std::string detail;      // the error message, or the name a failed move wanted
+
+    bool gotNewName() const { return status == Status::Preview || status == Status::Renamed; }
 };
 
 Outcome renameOne(const Plugin& plugin, RenameOptions** record, const std::string& path,
@@ -220,44 +239,50 @@ Outcome renameOne(const Plugin& plugin, RenameOptions** record, const std::strin
     const char* preview = path.c_str();
     if (auto error = nm::catchPluginError(
             [&] { plugin.process(&preview, timeSource.c_str(), index, 0, record, 1); })) {
-        return {"error", path, *error, false, ""};
+        return {Status::Error, path, *error};
     }
     if (preview == path.c_str()) {
-        return {"unchanged", path, "", false, ""};
+        return {Status::Unchanged, path, ""};
     }
     const std::string newPath = preview;
     if (previewOnly) {
-        return {"preview", newPath, "", true, ""};
+        return {Status::Preview, newPath, ""};
     }
     const char* moved = path.c_str();
     if (auto error = nm::catchPluginError(
             [&] { plugin.process(&moved, timeSource.c_str(), index, 0, record, 0); })) {
-        return {"error", path, *error, false, ""};
+        return {Status::Error, path, *error};
     }
     if (moved == path.c_str()) {
-        return {"move-failed", path, "", false, newPath};
+        return {Status::MoveFailed, path, newPath};
     }
-    return {"renamed", moved, "", true, ""};
+    return {Status::Renamed, moved, ""};
 }
 
 void report(const Outcome& outcome, const std::string& given, bool tsv) {
     const std::string from = fromAnsi(given);
     const std::string to = fromAnsi(outcome.handedBack);
     if (tsv) {
-        std::printf("%s\t%s\t%s\t%s\n", outcome.status, from.c_str(), to.c_str(),
-                    outcome.message.c_str());
+        const std::string message = outcome.status == Status::Error ? outcome.detail : "";
+        std::printf("%s\t%s\t%s\t%s\n", statusWord(outcome.status), from.c_str(), to.c_str(),
+                    message.c_str());
         return;
     }
-    const std::string_view status = outcome.status;
-    if (status == "preview" || status == "renamed") {
-        std::printf("%s -> %s\n", from.c_str(), to.c_str());
-    } else if (status == "unchanged") {
-        std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
-    } else if (status == "move-failed") {
-        std::printf("%s: not renamed (%s exists already or cannot be reached)\n", from.c_str(),
-                    fromAnsi(outcome.target).c_str());
-    } else {
-        std::printf("%s: error: %s\n", from.c_str(), outcome.message.c_str());
+    switch (outcome.status) {
+        case Status::Preview:
+        case Status::Renamed:
+            std::printf("%s -> %s\n", from.c_str(), to.c_str());
+            break;
+        case Status::Unchanged:
+            std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
+            break;
+        case Status::MoveFailed:
+            std::printf("%s: not renamed (%s exists already or cannot be reached)\n", from.c_str(),
+                        fromAnsi(outcome.detail).c_str());
+            break;
+        case Status::Error:
+            std::printf("%s: error: %s\n", from.c_str(), outcome.detail.c_str());
+            break;
     }
 }
 
@@ -299,7 +324,7 @@ int runBatch(const Plugin& plugin, const Arguments& args) {
             static_cast<int32_t>(static_cast<uint32_t>(args.firstIndex) + static_cast<uint32_t>(k));
         const Outcome outcome = renameOne(plugin, &record, path, timeSource, index, args.preview);
         report(outcome, path, args.tsv);
-        all = all && outcome.gotNewName;
+        all = all && outcome.gotNewName();
     }
     plugin.freeOpt(record);
     return all ? 0 : 1;
