@@ -69,10 +69,6 @@ std::size_t closingQuote(std::string_view pattern, std::size_t from, char quote,
 
 }  // namespace
 
-LocaleFormats englishLocaleFormats() {
-    return LocaleFormats{};
-}
-
 std::string FormatFileTime(std::string_view pattern, const FileTime& time,
                            const LocaleFormats& formats) {
     std::string out;

@@ -30,8 +30,6 @@ struct LocaleFormats {
     bool isLeadByte(unsigned char c) const noexcept { return doubleByte && leadBytes[c]; }
 };
 
-LocaleFormats englishLocaleFormats();
-
 // Local time at the precision of a DOS time stamp: years 1980 to 2107, even seconds.
 struct FileTime {
     int year, month, day, hour, minute, second;

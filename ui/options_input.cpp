@@ -8,11 +8,11 @@ namespace nm {
 
 namespace {
 
-struct HotKeySpec {
+struct HotKeyBinding {
     UINT modifiers;
     UINT key;
 };
-constexpr HotKeySpec kHotKeys[kHotKeyCount] = {
+constexpr HotKeyBinding kHotKeys[kHotKeyCount] = {
     {MOD_SHIFT, VK_TAB}, {0, VK_TAB}, {0, VK_UP}, {0, VK_DOWN}, {0, VK_RETURN}};
 
 constexpr const char* kTokens[] = {"[N]", "[E]", "[C]", "[d]", "[Y]", "[y]", "[M]", "[D]",

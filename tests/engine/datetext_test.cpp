@@ -45,7 +45,7 @@ TEST(FormatFileTime, WritesEachElementOfThePattern) {
         {"h tt", kDec, "9 "},
         {"[c]x_Q-9", kDec, "[c]x_Q-9"}};
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatFileTime(c.pattern, c.time, nm::englishLocaleFormats()), c.expected)
+        EXPECT_EQ(FormatFileTime(c.pattern, c.time, nm::LocaleFormats{}), c.expected)
             << "pattern " << c.pattern;
     }
 }
@@ -55,7 +55,7 @@ TEST(FormatFileTime, ReplacesSlashAndColonByTheLocalesSeparators) {
     formats.dateSeparator = '.';
     formats.timeSeparator = '-';
     EXPECT_EQ(FormatFileTime("M/d/yyyy hh:nn", kDec, formats), "12.7.2026 09-05");
-    EXPECT_EQ(FormatFileTime(nm::englishLocaleFormats().shortDate, kDec, {}), "12/7/26");
+    EXPECT_EQ(FormatFileTime(nm::LocaleFormats{}.shortDate, kDec, {}), "12/7/26");
 }
 
 // 2026 year 12 month 7 day in code page 932: the first character's trail byte is an "N".
