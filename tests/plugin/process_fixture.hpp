@@ -33,8 +33,9 @@ class PluginFiles {
 
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "nm" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(GetTickCount()) + "\\";
+        folderName_ =
+            "nm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+        folder_ = std::string(temp) + folderName_ + "\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
     }
     ~PluginFiles() {
@@ -47,6 +48,8 @@ class PluginFiles {
 
     bool loaded() const { return module_ != nullptr && process_ != nullptr && record_ != nullptr; }
     const std::string& folder() const { return folder_; }
+    // The folder's own name: what [P] gives for its files.
+    const std::string& folderName() const { return folderName_; }
     RenameOptions& record() { return *record_; }
 
     void setMasks(const char* name, const char* ext, int32_t start = 1, int32_t step = 1,
@@ -129,6 +132,7 @@ class PluginFiles {
     NamemaskProcess process_ = nullptr;
     NamemaskFreeOpt freeOpt_ = nullptr;
     RenameOptions* record_ = nullptr;
+    std::string folderName_;
     std::string folder_;
 };
 

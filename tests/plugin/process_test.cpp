@@ -28,10 +28,7 @@ TEST_F(Process, PreviewHandsBackTheNewPathAndLeavesTheFileAlone) {
     const auto result = files_.call(old, old, 4, true);
     EXPECT_FALSE(result.error);
     ASSERT_TRUE(result.changed);
-    const std::string folder = files_.folder();
-    const std::string parent =
-        folder.substr(0, folder.size() - 1).substr(folder.rfind('\\', folder.size() - 2) + 1);
-    EXPECT_EQ(result.path, folder + parent + "-20261207_005.JPG");
+    EXPECT_EQ(result.path, files_.folder() + files_.folderName() + "-20261207_005.JPG");
     EXPECT_EQ(PluginFiles::content(old), "photo");
     EXPECT_FALSE(PluginFiles::content(result.path));
 }

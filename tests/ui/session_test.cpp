@@ -315,10 +315,7 @@ TEST_F(Session, TypedSettingsDriveTheRename) {
     const std::string old = files.file("photo.jpg");
     const auto renamed = files.call(old, old, 2, false);
     ASSERT_TRUE(renamed.changed);
-    const std::string folder = files.folder();
-    const std::size_t parentStart = folder.rfind('\\', folder.size() - 2) + 1;
-    EXPECT_EQ(renamed.path,
-              folder + folder.substr(parentStart, folder.size() - 1 - parentStart) + "_0033.txt");
+    EXPECT_EQ(renamed.path, files.folder() + files.folderName() + "_0033.txt");
     freeOpt_(record);
 }
 
