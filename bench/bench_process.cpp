@@ -41,13 +41,13 @@ void setMask(char (&field)[100], const char* text) {
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-    HMODULE dll = LoadLibraryA("namemask.dll");
+    HMODULE dll = LoadLibraryA(NAMEMASK_DLL_NAME);
     auto process =
         reinterpret_cast<NamemaskProcess>(reinterpret_cast<void*>(GetProcAddress(dll, "process")));
     auto newOpt =
         reinterpret_cast<NamemaskNewOpt>(reinterpret_cast<void*>(GetProcAddress(dll, "newOpt")));
     if (process == nullptr || newOpt == nullptr || files <= 0 || rounds <= 0) {
-        std::fputs("bench_process: cannot load namemask.dll or bad arguments\n", stderr);
+        std::fputs("bench_process: cannot load " NAMEMASK_DLL_NAME " or bad arguments\n", stderr);
         return 1;
     }
     RenameOptions* record = nullptr;

@@ -6,7 +6,7 @@
 // A vectored handler sees the exception first; for our code it takes the message and
 // jumps back to the guarded call. The plug-in raises only when none of its own objects
 // are alive, so nothing is skipped but the system's dispatch frames, whose exception
-// registration chain (fs:[0]) is put back as it was before the call.
+// registration chain (fs:[0], 32-bit only) is put back as it was before the call.
 
 #include <windows.h>
 
@@ -19,11 +19,13 @@ namespace nm {
 
 namespace detail {
 
+// The fields the handler writes are volatile: the compiler must read them again after
+// the jump back, not use what it kept of them before the call (the 64-bit build did).
 struct PluginErrorTrap {
-    void* jump[5];        // __builtin_setjmp buffer
-    void* registration;   // fs:[0] before the call
-    const char* message;  // from ExceptionInformation[0]
-    bool armed;
+    void* jump[5];                 // __builtin_setjmp buffer
+    void* registration;            // fs:[0] before the call (32-bit)
+    const char* volatile message;  // from ExceptionInformation[0]
+    volatile bool armed;
 };
 
 inline PluginErrorTrap& pluginErrorTrap() {
@@ -31,6 +33,7 @@ inline PluginErrorTrap& pluginErrorTrap() {
     return trap;
 }
 
+#if defined(__i386__)
 inline void* exceptionRegistration() {
     void* head;
     __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
@@ -40,6 +43,15 @@ inline void* exceptionRegistration() {
 inline void setExceptionRegistration(void* head) {
     __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
 }
+#else
+// 64-bit exception handling is table-driven: no registration chain lives on the stack,
+// so the jump back leaves nothing to put back.
+inline void* exceptionRegistration() {
+    return nullptr;
+}
+
+inline void setExceptionRegistration(void*) {}
+#endif
 
 inline LONG CALLBACK pluginErrorHandler(EXCEPTION_POINTERS* info) {
     PluginErrorTrap& trap = pluginErrorTrap();
@@ -83,7 +95,8 @@ template <typename Call>
     if (!raised) {
         return std::nullopt;
     }
-    return std::string(trap.message != nullptr ? trap.message : "(no message)");
+    const char* message = trap.message;
+    return std::string(message != nullptr ? message : "(no message)");
 }
 
 }  // namespace nm

@@ -26,7 +26,7 @@ constexpr char kUsage[] =
     "               [--options] FILE...\n";
 
 struct Arguments {
-    std::string dll = "namemask.dll";
+    std::string dll = NAMEMASK_DLL_NAME;
     bool info = false;
     std::string nameMask = "[N]";
     std::string extMask = "[E]";

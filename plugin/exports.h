@@ -41,10 +41,18 @@ extern "C" {
 
 #define NAMEMASK_CALL __stdcall
 
+/* The file to load: a 64-bit host cannot load the 32-bit plug-in, and the two may share
+ * one plug-in folder. */
+#ifdef _WIN64
+#define NAMEMASK_DLL_NAME "namemask64.dll"
+#else
+#define NAMEMASK_DLL_NAME "namemask.dll"
+#endif
+
 /* Code of the structured exception raised by process (a user code: bit 29 set). */
 #define NAMEMASK_EXCEPTION_CODE 0xE04E4D45u
 
-/* Ordinals of the exports in namemask.dll's export directory. */
+/* Ordinals of the exports in the plug-in's export directory (the same in both files). */
 #define NAMEMASK_ORDINAL_FREEOPT 1
 #define NAMEMASK_ORDINAL_NEWOPT 2
 #define NAMEMASK_ORDINAL_CLICKBTN 3

@@ -21,7 +21,7 @@ constexpr char kTitle1251[] = "\xC8\xEC\xFF \xEF\xEE \xEC\xE0\xF1\xEA\xE5";
 class Dll : public ::testing::Test {
   protected:
     void SetUp() override {
-        module_ = LoadLibraryA("namemask.dll");
+        module_ = LoadLibraryA(NAMEMASK_DLL_NAME);
         ASSERT_NE(module_, nullptr) << "error " << GetLastError();
     }
     void TearDown() override {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/exports.h"
+
 namespace {
 
 #pragma pack(push, 2)
@@ -23,7 +25,7 @@ struct GroupIconHeader {
 class Resources : public ::testing::Test {
   protected:
     void SetUp() override {
-        module_ = LoadLibraryExA("namemask.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module_ = LoadLibraryExA(NAMEMASK_DLL_NAME, nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr);
     }
     void TearDown() override { FreeLibrary(module_); }
@@ -100,7 +102,7 @@ TEST_F(Resources, VersionBlockNamesVersionTitleAndMaker) {
     char exe[MAX_PATH];
     ASSERT_GT(GetModuleFileNameA(nullptr, exe, MAX_PATH), 0u);
     std::string path(exe);
-    path.replace(path.find_last_of('\\') + 1, std::string::npos, "namemask.dll");
+    path.replace(path.find_last_of('\\') + 1, std::string::npos, NAMEMASK_DLL_NAME);
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);
@@ -125,6 +127,7 @@ TEST_F(Resources, VersionBlockNamesVersionTitleAndMaker) {
     };
     EXPECT_EQ(text("FileVersion"), "1.0.02");
     EXPECT_EQ(text("CompanyName"), "Quelvarn");
+    EXPECT_EQ(text("OriginalFilename"), NAMEMASK_DLL_NAME);
     // The ANSI query converts to the test's code page, 1251 under ru_RU.
     EXPECT_EQ(text("FileDescription"), "\xC8\xEC\xFF \xEF\xEE \xEC\xE0\xF1\xEA\xE5");
 }

@@ -22,7 +22,7 @@ struct ProcessCall {
 class PluginFiles {
   public:
     PluginFiles() {
-        module_ = LoadLibraryA("namemask.dll");
+        module_ = LoadLibraryA(NAMEMASK_DLL_NAME);
         process_ = reinterpret_cast<NamemaskProcess>(
             reinterpret_cast<void*>(GetProcAddress(module_, "process")));
         auto newOpt = reinterpret_cast<NamemaskNewOpt>(

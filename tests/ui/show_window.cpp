@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "plugin/exports.h"
 #include "ui/options_window.hpp"
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-    HMODULE plugin = LoadLibraryA("namemask.dll");
+    HMODULE plugin = LoadLibraryA(NAMEMASK_DLL_NAME);
     if (plugin == nullptr) {
-        std::fprintf(stderr, "show_window: namemask.dll not found\n");
+        std::fprintf(stderr, "show_window: " NAMEMASK_DLL_NAME " not found\n");
         return 1;
     }
     nm::setOptionsWindowModule(plugin);

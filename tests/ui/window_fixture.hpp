@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "plugin/exports.h"
 #include "ui/options_window.hpp"
 #include "ui/options_window_state.hpp"
 
@@ -15,7 +16,7 @@ namespace nm::test {
 
 // The plug-in's own module, whose resources and manifest the window uses.
 inline HMODULE pluginModule() {
-    static HMODULE module = LoadLibraryA("namemask.dll");
+    static HMODULE module = LoadLibraryA(NAMEMASK_DLL_NAME);
     return module;
 }
 
@@ -41,8 +42,13 @@ inline int gdiObjectCount() {
     if (reported != 0) {
         return static_cast<int>(reported);
     }
-    // PEB.GdiSharedHandleTable (32-bit offset); an entry's type byte is 0 when free.
+    // PEB.GdiSharedHandleTable; an entry's type byte is 0 when free. Entries have one
+    // layout on both machines, the PEB does not.
+#ifdef _WIN64
+    constexpr std::size_t kTableOffset = 0xF8;
+#else
     constexpr std::size_t kTableOffset = 0x94;
+#endif
     constexpr std::size_t kEntrySize = 24;
     constexpr std::size_t kTypeOffset = 14;
     constexpr std::size_t kEntries = 0x4000;
