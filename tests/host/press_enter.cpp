@@ -1,12 +1,15 @@
 // Plays the user for the reference host's --options test: waits for the options window to
 // take the focus, then presses Enter (which confirms it).
+//   press_enter [SECONDS]   how long to wait for the window (10; far longer under emulation)
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
-int main() {
-    for (int tries = 0; tries < 500; ++tries) {
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    for (int tries = 0; tries < seconds * 50; ++tries) {
         HWND window = FindWindowA("TKalvurenWindow", nullptr);
         if (window != nullptr && IsWindowVisible(window) && GetForegroundWindow() == window) {
             INPUT keys[2] = {};

@@ -5,18 +5,9 @@ set -uo pipefail
 src=$1 bin=$2 prefix=$3
 work=$(mktemp -d /tmp/renhost-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
+. "$src/tests/host/check_lib.sh"
 
 renhost() { (cd "$work" && LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@"); }
-expect() {  # expect NAME ACTUAL EXPECTED
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$3" "$2"
-    fi
-}
-file() { printf '%s' "${2:-x}" >"$work/$1"; TZ=UTC touch -d "2026-12-07 09:05:36" "$work/$1"; }
-W='Z:'$(echo "$work" | tr / '\\')
 
 file IMG_0001.JPG photo
 file IMG_0002.JPG
@@ -74,5 +65,4 @@ wait "$player"
 expect "options confirmed" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\opt_b.txt' "$W")"
 expect "options exit code" "$rc" 0
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary
