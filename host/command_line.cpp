@@ -1,0 +1,91 @@
+#include "host/command_line.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "plugin/exports.h"
+
+namespace nm {
+
+const char kUsage[] =
+    "usage: renhost [--dll PATH] --info\n"
+    "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
+    "               [--first-index N] [--time-source PATH] [--preview] [--as-given] [--tsv]\n"
+    "               [--options] FILE...\n";
+
+namespace {
+
+int32_t parseNumber(const std::string& option, const char* text) {
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || errno != 0 || value < INT32_MIN || value > INT32_MAX) {
+        throw UsageError{option + " needs a 32-bit integer, not \"" + text + "\""};
+    }
+    return static_cast<int32_t>(value);
+}
+
+std::string parseMask(const std::string& option, const char* text) {
+    std::string mask = text;
+    if (mask.size() > sizeof(RenameOptions::NameMask)) {
+        throw UsageError{option + " is longer than 100 bytes"};
+    }
+    return mask;
+}
+
+}  // namespace
+
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments args;
+    bool filesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            args.files.push_back(arg);
+            continue;
+        }
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                throw UsageError{arg + " needs a value"};
+            }
+            return argv[++i];
+        };
+        if (arg == "--") {
+            filesOnly = true;
+        } else if (arg == "--info") {
+            args.info = true;
+        } else if (arg == "--dll") {
+            args.dll = value();
+        } else if (arg == "--name") {
+            args.nameMask = parseMask(arg, value());
+        } else if (arg == "--ext") {
+            args.extMask = parseMask(arg, value());
+        } else if (arg == "--start") {
+            args.start = parseNumber(arg, value());
+        } else if (arg == "--step") {
+            args.step = parseNumber(arg, value());
+        } else if (arg == "--digits") {
+            args.digits = parseNumber(arg, value());
+        } else if (arg == "--first-index") {
+            args.firstIndex = parseNumber(arg, value());
+        } else if (arg == "--time-source") {
+            args.timeSource = value();
+        } else if (arg == "--preview") {
+            args.preview = true;
+        } else if (arg == "--as-given") {
+            args.asGiven = true;
+        } else if (arg == "--tsv") {
+            args.tsv = true;
+        } else if (arg == "--options") {
+            args.options = true;
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+    if (!args.info && args.files.empty()) {
+        throw UsageError{"no FILE given"};
+    }
+    return args;
+}
+
+}  // namespace nm

@@ -1,0 +1,38 @@
+#pragma once
+
+// renhost's command line: what the user asked for, or a usage error.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nm {
+
+extern const char kUsage[];
+
+struct Arguments {
+    std::string dll = "namemask.dll";
+    bool info = false;
+    std::string nameMask = "[N]";
+    std::string extMask = "[E]";
+    int32_t start = 1;
+    int32_t step = 1;
+    int32_t digits = 1;
+    int32_t firstIndex = 0;
+    std::optional<std::string> timeSource;
+    bool preview = false;
+    bool asGiven = false;
+    bool tsv = false;
+    bool options = false;
+    std::vector<std::string> files;
+};
+
+struct UsageError {
+    std::string what;
+};
+
+// Throws UsageError.
+Arguments ParseArguments(int argc, char** argv);
+
+}  // namespace nm

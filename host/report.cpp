@@ -1,0 +1,90 @@
+#include "host/report.hpp"
+
+#include <cstdio>
+
+namespace nm {
+namespace {
+
+std::string convert(std::string_view text, UINT from, UINT to) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(from, 0, text.data(), length, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(from, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+    const int wideLength = static_cast<int>(wide.size());
+    std::string out(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), wideLength,
+                                                                 nullptr, 0, nullptr, nullptr)),
+                    '\0');
+    WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), static_cast<int>(out.size()),
+                        nullptr, nullptr);
+    return out;
+}
+
+// The words of the TSV output.
+const char* statusWord(Status status) {
+    switch (status) {
+        case Status::Preview:
+            return "preview";
+        case Status::Renamed:
+            return "renamed";
+        case Status::Unchanged:
+            return "unchanged";
+        case Status::MoveFailed:
+            return "move-failed";
+        case Status::Error:
+            break;
+    }
+    return "error";
+}
+
+}  // namespace
+
+std::string FromPlugin(std::string_view text) {
+    return convert(text, 1251, CP_UTF8);
+}
+
+std::string FromAnsi(std::string_view text) {
+    return convert(text, CP_ACP, CP_UTF8);
+}
+
+std::string FullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::string full(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length);
+    return full;
+}
+
+void Report(const Outcome& outcome, const std::string& given, bool tsv) {
+    const std::string from = FromAnsi(given);
+    const std::string to = FromAnsi(outcome.handedBack);
+    if (tsv) {
+        std::printf("%s\t%s\t%s\t%s\n", statusWord(outcome.status), from.c_str(), to.c_str(),
+                    outcome.message.c_str());
+        return;
+    }
+    switch (outcome.status) {
+        case Status::Preview:
+        case Status::Renamed:
+            std::printf("%s -> %s\n", from.c_str(), to.c_str());
+            break;
+        case Status::Unchanged:
+            std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
+            break;
+        case Status::MoveFailed:
+            std::printf("%s: not renamed (%s exists already or cannot be reached)\n", from.c_str(),
+                        FromAnsi(outcome.wanted).c_str());
+            break;
+        case Status::Error:
+            std::printf("%s: error: %s\n", from.c_str(), outcome.message.c_str());
+            break;
+    }
+}
+
+}  // namespace nm
