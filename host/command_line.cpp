@@ -11,7 +11,8 @@ const char kUsage[] =
     "usage: renhost [--dll PATH] --info\n"
     "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
     "               [--first-index N] [--time-source PATH] [--preview] [--as-given] [--tsv]\n"
-    "               [--options] FILE...\n";
+    "               [--options] FILE...\n"
+    "       renhost [--tsv] --undo JOURNAL\n";
 
 namespace {
 
@@ -31,6 +32,18 @@ std::string parseMask(const std::string& option, const char* text) {
         throw UsageError{option + " is longer than 100 bytes"};
     }
     return mask;
+}
+
+void checkCombination(const Arguments& args) {
+    if (args.undo) {
+        if (!args.files.empty() || args.info || args.preview || args.options) {
+            throw UsageError{"--undo takes a journal and no FILE or batch option"};
+        }
+        return;
+    }
+    if (!args.info && args.files.empty()) {
+        throw UsageError{"no FILE given"};
+    }
 }
 
 }  // namespace
@@ -72,6 +85,8 @@ Arguments ParseArguments(int argc, char** argv) {
             args.timeSource = value();
         } else if (arg == "--preview") {
             args.preview = true;
+        } else if (arg == "--undo") {
+            args.undo = value();
         } else if (arg == "--as-given") {
             args.asGiven = true;
         } else if (arg == "--tsv") {
@@ -82,9 +97,7 @@ Arguments ParseArguments(int argc, char** argv) {
             throw UsageError{"unknown option " + arg};
         }
     }
-    if (!args.info && args.files.empty()) {
-        throw UsageError{"no FILE given"};
-    }
+    checkCombination(args);
     return args;
 }
 

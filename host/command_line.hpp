@@ -22,6 +22,7 @@ struct Arguments {
     int32_t firstIndex = 0;
     std::optional<std::string> timeSource;
     bool preview = false;
+    std::optional<std::string> undo;  // the journal to undo
     bool asGiven = false;
     bool tsv = false;
     bool options = false;

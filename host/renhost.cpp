@@ -1,5 +1,6 @@
 // renhost: the reference host. Loads namemask.dll the way a host application does and
-// drives its exports over a batch of files given on the command line.
+// drives its exports over a batch of files given on the command line; undoes a batch
+// from its journal.
 
 #include <fcntl.h>
 #include <io.h>
@@ -13,6 +14,7 @@
 
 #include "host/batch.hpp"
 #include "host/command_line.hpp"
+#include "host/journal.hpp"
 #include "host/report.hpp"
 #include "plugin/exports.h"
 
@@ -55,6 +57,11 @@ int main(int argc, char** argv) {
     } catch (const nm::UsageError& error) {
         std::fprintf(stderr, "renhost: %s\n%s", error.what.c_str(), nm::kUsage);
         return 2;
+    }
+    if (args.undo) {
+        const int status = nm::UndoJournal(*args.undo, args.tsv);
+        std::fflush(stdout);
+        return status;
     }
     HMODULE dll = LoadLibraryA(args.dll.c_str());
     if (dll == nullptr) {

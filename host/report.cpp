@@ -34,6 +34,8 @@ const char* statusWord(Status status) {
             return "unchanged";
         case Status::MoveFailed:
             return "move-failed";
+        case Status::Undone:
+            return "undone";
         case Status::Error:
             break;
     }
@@ -61,6 +63,20 @@ std::string FullPath(const std::string& path) {
     return full;
 }
 
+std::string SystemMessage(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length != 0 ? FromAnsi(std::string_view(text, length)) : "";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return (message.empty() ? "" : message + " ") + "(error " + std::to_string(error) + ")";
+}
+
 void Report(const Outcome& outcome, const std::string& given, bool tsv) {
     const std::string from = FromAnsi(given);
     const std::string to = FromAnsi(outcome.handedBack);
@@ -72,14 +88,19 @@ void Report(const Outcome& outcome, const std::string& given, bool tsv) {
     switch (outcome.status) {
         case Status::Preview:
         case Status::Renamed:
+        case Status::Undone:
             std::printf("%s -> %s\n", from.c_str(), to.c_str());
             break;
         case Status::Unchanged:
             std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
             break;
         case Status::MoveFailed:
-            std::printf("%s: not renamed (%s exists already or cannot be reached)\n", from.c_str(),
-                        FromAnsi(outcome.wanted).c_str());
+            if (outcome.message.empty()) {
+                std::printf("%s: not renamed (%s exists already or cannot be reached)\n",
+                            from.c_str(), FromAnsi(outcome.wanted).c_str());
+            } else {
+                std::printf("%s: not renamed: %s\n", from.c_str(), outcome.message.c_str());
+            }
             break;
         case Status::Error:
             std::printf("%s: error: %s\n", from.c_str(), outcome.message.c_str());
