@@ -7,6 +7,7 @@
 
 namespace nm {
 
+// What exists is read as the plan asks and kept: make new rules for each plan.
 PlanRules WindowsPlanRules();
 
 }  // namespace nm
