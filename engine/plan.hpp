@@ -50,7 +50,8 @@ enum class ConflictReason {
     TargetExists,   // the new path is taken on disk by a file outside the batch
     InvalidName,    // Windows rejects the new name (reserved character or device name,
                     // trailing dot or blank, empty, or not in the file's own folder)
-    TooLong,        // the new path is longer than maxPathChars
+    TooLong,        // the new path is longer than maxPathChars (or, in a cycle, the
+                    // temporary name the cycle needs would be)
 };
 
 struct PlannedFile {
