@@ -4,9 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/plan.hpp"
+#include "engine/win32/plan_rules.hpp"
+#include "host/journal.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
 
@@ -65,7 +69,7 @@ Outcome previewOne(const Plugin& plugin, RenameOptions** record, const BatchFile
     return {Status::Preview, preview, "", ""};
 }
 
-// The plug-in's own move: it fails when the new name is taken.
+// The plug-in's own move, unplanned: it fails when the new name is taken at that moment.
 Outcome moveDirectly(const Plugin& plugin, RenameOptions** record, const BatchFile& file) {
     const Outcome preview = previewOne(plugin, record, file);
     if (preview.status != Status::Preview) {
@@ -89,6 +93,183 @@ int runDirect(const Plugin& plugin, RenameOptions** record, const Arguments& arg
             args.preview ? previewOne(plugin, record, file) : moveDirectly(plugin, record, file);
         Report(outcome, file.path, args.tsv);
         all = all && outcome.gotNewName();
+    }
+    return all ? 0 : 1;
+}
+
+std::string conflictMessage(const PlannedFile& planned, std::span<const PlanRequest> requests,
+                            std::size_t k) {
+    const std::string to = FromAnsi(requests[k].to);
+    switch (planned.reason) {
+        case ConflictReason::GivenTwice:
+            return "the same file as " + FromAnsi(requests[planned.other].from) + ", given before";
+        case ConflictReason::SameTarget:
+            return to + " is the new path of " + FromAnsi(requests[planned.other].from) + " too";
+        case ConflictReason::TargetStays:
+            return to + " is a file of the batch that stays";
+        case ConflictReason::TargetExists:
+            return to + " exists already";
+        case ConflictReason::InvalidName:
+            return to + " is not a valid file name here";
+        case ConflictReason::TooLong:
+            return to + " is longer than MAX_PATH";
+        case ConflictReason::None:
+            break;
+    }
+    return "conflict";
+}
+
+// How far the moves got.
+struct Progressed {
+    std::size_t done = 0;                   // moves made
+    bool stopped = false;                   // before the last move
+    std::optional<std::size_t> failedMove;  // the move that failed, when one did
+    std::string failure;                    // why, UTF-8
+};
+
+Progressed makeMoves(const Plan& plan, JournalWriter& journal) {
+    Progress progress("moved", plan.moves.size());
+    Progressed result;
+    for (; result.done < plan.moves.size(); ++result.done) {
+        const PlanMove& move = plan.moves[result.done];
+        // No MOVEFILE_REPLACE_EXISTING: a target taken since the plan stops the batch.
+        if (MoveFileExA(move.from.c_str(), move.to.c_str(), 0) == 0) {
+            const DWORD error = GetLastError();
+            result.stopped = true;
+            result.failedMove = result.done;
+            result.failure = "cannot move to " + FromAnsi(move.to) + ": " + SystemMessage(error);
+            break;
+        }
+        if (!journal.RecordDone(result.done)) {
+            // The move stands without its record; --undo finds it on disk (the one move
+            // after the last recorded), but the batch goes no further unjournalled.
+            std::fprintf(stderr, "renhost: cannot write the journal: %s\n",
+                         SystemMessage(GetLastError()).c_str());
+            ++result.done;
+            result.stopped = result.done < plan.moves.size();
+            break;
+        }
+        progress.Step(result.done + 1);
+    }
+    return result;
+}
+
+// Why the planned files did not move, if they did not.
+enum class Held { No, PlanOnly, Conflicts, NoJournal, Stopped };
+
+const char* heldMessage(Held held) {
+    switch (held) {
+        case Held::Conflicts:
+            return "not moved: the batch has conflicts";
+        case Held::NoJournal:
+            return "not moved: no journal";
+        case Held::Stopped:
+            return "not moved: the batch stopped";
+        case Held::No:
+        case Held::PlanOnly:
+            break;
+    }
+    return "";
+}
+
+struct Previewed {
+    std::vector<Outcome> outcomes;      // Preview, Unchanged or Error
+    std::vector<PlanRequest> requests;  // no new path but for Preview
+};
+
+Previewed previewAll(const Plugin& plugin, RenameOptions** record,
+                     const std::vector<BatchFile>& files) {
+    Previewed previewed;
+    previewed.outcomes.reserve(files.size());
+    previewed.requests.reserve(files.size());
+    Progress progress("previewed", files.size());
+    for (const BatchFile& file : files) {
+        Outcome outcome = previewOne(plugin, record, file);
+        const bool hasNewPath = outcome.status == Status::Preview;
+        previewed.requests.push_back({file.path, hasNewPath ? outcome.handedBack : ""});
+        previewed.outcomes.push_back(std::move(outcome));
+        progress.Step(previewed.outcomes.size());
+    }
+    return previewed;
+}
+
+struct Executed {
+    Held held = Held::No;
+    Progressed progressed;
+};
+
+// Journals the plan and makes its moves, unless something holds the batch.
+Executed execute(const Plan& plan, const Arguments& args) {
+    Executed run;
+    run.held = args.plan                                    ? Held::PlanOnly
+               : plan.conflicts != 0 && !args.skipConflicts ? Held::Conflicts
+                                                            : Held::No;
+    if (run.held != Held::No || plan.moves.empty()) {
+        return run;
+    }
+    try {
+        JournalWriter journal(args.journal, plan.moves);
+        std::fprintf(stderr, "renhost: journal %s\n", FromAnsi(journal.Path()).c_str());
+        run.progressed = makeMoves(plan, journal);
+        if (run.progressed.stopped) {
+            run.held = Held::Stopped;
+            std::fprintf(stderr,
+                         "renhost: the batch stopped after %zu of %zu moves; renhost --undo %s "
+                         "moves those back\n",
+                         run.progressed.done, plan.moves.size(), FromAnsi(journal.Path()).c_str());
+        }
+    } catch (const JournalError& error) {
+        std::fprintf(stderr, "renhost: %s; nothing moved\n", error.what.c_str());
+        run.held = Held::NoJournal;
+    }
+    return run;
+}
+
+int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& args) {
+    const std::vector<BatchFile> files = batchFiles(args);
+    Previewed previewed = previewAll(plugin, record, files);
+    const std::vector<PlanRequest>& requests = previewed.requests;
+    const Plan plan = MakePlan(requests, WindowsPlanRules(), args.skipConflicts);
+    const Executed run = execute(plan, args);
+    const Held held = run.held;
+    const Progressed& progressed = run.progressed;
+
+    // Each file's last move, and where the moves made have left it.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> lastMove(files.size(), kNone);
+    std::vector<const std::string*> position(files.size(), nullptr);
+    for (std::size_t m = 0; m < plan.moves.size(); ++m) {
+        lastMove[plan.moves[m].file] = m;
+        if (m < progressed.done) {
+            position[plan.moves[m].file] = &plan.moves[m].to;
+        }
+    }
+
+    bool all = true;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        Outcome& outcome = previewed.outcomes[k];
+        const PlannedFile& planned = plan.files[k];
+        const std::size_t last = lastMove[k];
+        if (planned.status == PlanStatus::Conflict) {
+            outcome = {Status::Conflict, requests[k].to, conflictMessage(planned, requests, k), ""};
+        } else if (outcome.status != Status::Preview) {
+            // the plug-in's error, or no new name: reported as the preview found it
+        } else if ((held == Held::No || held == Held::Stopped) &&
+                   (last == kNone || last < progressed.done)) {
+            outcome = {Status::Renamed, requests[k].to, "", ""};
+        } else if (progressed.failedMove && plan.moves[*progressed.failedMove].file == k) {
+            outcome = {Status::MoveFailed, position[k] ? *position[k] : files[k].path,
+                       progressed.failure, requests[k].to};
+        } else {
+            std::string message = heldMessage(held);
+            if (position[k] != nullptr) {
+                message += ", left at " + FromAnsi(*position[k]);
+            }
+            outcome = {Status::Planned, requests[k].to, message, ""};
+        }
+        Report(outcome, files[k].path, args.tsv);
+        all = all && (outcome.gotNewName() ||
+                      (held == Held::PlanOnly && outcome.status == Status::Planned));
     }
     return all ? 0 : 1;
 }
@@ -123,7 +304,8 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
         }
     }
 
-    const int status = runDirect(plugin, &record, args);
+    const int status = args.preview || args.direct ? runDirect(plugin, &record, args)
+                                                   : runPlanned(plugin, &record, args);
     plugin.freeOpt(record);
     return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// A batch through the plug-in: each file previewed, then moved by the plug-in itself.
+// A batch through the plug-in: previewed, planned and moved by the host (the default), or
+// previewed and moved file by file by the plug-in itself (--direct).
 
 #include "host/command_line.hpp"
 #include "plugin/exports.h"

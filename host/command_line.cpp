@@ -10,8 +10,8 @@ namespace nm {
 const char kUsage[] =
     "usage: renhost [--dll PATH] --info\n"
     "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
-    "               [--first-index N] [--time-source PATH] [--preview] [--as-given] [--tsv]\n"
-    "               [--options] FILE...\n"
+    "               [--first-index N] [--time-source PATH] [--as-given] [--tsv] [--options]\n"
+    "               [--preview | --plan | --direct] [--skip-conflicts] [--journal PATH] FILE...\n"
     "       renhost [--tsv] --undo JOURNAL\n";
 
 namespace {
@@ -36,13 +36,20 @@ std::string parseMask(const std::string& option, const char* text) {
 
 void checkCombination(const Arguments& args) {
     if (args.undo) {
-        if (!args.files.empty() || args.info || args.preview || args.options) {
+        if (!args.files.empty() || args.info || args.preview || args.plan || args.direct ||
+            args.options || args.journal) {
             throw UsageError{"--undo takes a journal and no FILE or batch option"};
         }
         return;
     }
     if (!args.info && args.files.empty()) {
         throw UsageError{"no FILE given"};
+    }
+    if (args.preview + args.plan + args.direct > 1) {
+        throw UsageError{"--preview, --plan and --direct exclude each other"};
+    }
+    if (args.direct && (args.skipConflicts || args.journal)) {
+        throw UsageError{"--direct neither plans nor journals"};
     }
 }
 
@@ -85,6 +92,14 @@ Arguments ParseArguments(int argc, char** argv) {
             args.timeSource = value();
         } else if (arg == "--preview") {
             args.preview = true;
+        } else if (arg == "--plan") {
+            args.plan = true;
+        } else if (arg == "--direct") {
+            args.direct = true;
+        } else if (arg == "--skip-conflicts") {
+            args.skipConflicts = true;
+        } else if (arg == "--journal") {
+            args.journal = value();
         } else if (arg == "--undo") {
             args.undo = value();
         } else if (arg == "--as-given") {

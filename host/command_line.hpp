@@ -22,7 +22,11 @@ struct Arguments {
     int32_t firstIndex = 0;
     std::optional<std::string> timeSource;
     bool preview = false;
-    std::optional<std::string> undo;  // the journal to undo
+    bool plan = false;    // plan and report, move nothing
+    bool direct = false;  // the plug-in moves each file itself, unplanned
+    bool skipConflicts = false;
+    std::optional<std::string> journal;  // default: a time-stamped file in the current folder
+    std::optional<std::string> undo;     // the journal to undo
     bool asGiven = false;
     bool tsv = false;
     bool options = false;

@@ -1,5 +1,7 @@
 #include "host/report.hpp"
 
+#include <io.h>
+
 #include <cstdio>
 
 namespace nm {
@@ -28,6 +30,10 @@ const char* statusWord(Status status) {
     switch (status) {
         case Status::Preview:
             return "preview";
+        case Status::Planned:
+            return "planned";
+        case Status::Conflict:
+            return "conflict";
         case Status::Renamed:
             return "renamed";
         case Status::Unchanged:
@@ -41,6 +47,9 @@ const char* statusWord(Status status) {
     }
     return "error";
 }
+
+// Batches shorter than this finish before anyone would look at a counter.
+constexpr std::size_t kProgressFrom = 300;
 
 }  // namespace
 
@@ -91,6 +100,13 @@ void Report(const Outcome& outcome, const std::string& given, bool tsv) {
         case Status::Undone:
             std::printf("%s -> %s\n", from.c_str(), to.c_str());
             break;
+        case Status::Planned:
+            std::printf("%s -> %s (planned%s%s)\n", from.c_str(), to.c_str(),
+                        outcome.message.empty() ? "" : "; ", outcome.message.c_str());
+            break;
+        case Status::Conflict:
+            std::printf("%s: conflict: %s\n", from.c_str(), outcome.message.c_str());
+            break;
         case Status::Unchanged:
             std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
             break;
@@ -106,6 +122,25 @@ void Report(const Outcome& outcome, const std::string& given, bool tsv) {
             std::printf("%s: error: %s\n", from.c_str(), outcome.message.c_str());
             break;
     }
+}
+
+Progress::Progress(const char* what, std::size_t total)
+    : what_(what), total_(total), on_(total >= kProgressFrom && _isatty(_fileno(stderr)) != 0) {}
+
+Progress::~Progress() {
+    if (on_ && shown_ != 0) {
+        std::fputc('\n', stderr);
+    }
+}
+
+void Progress::Step(std::size_t done) {
+    // About a hundred updates per batch: enough to see it move, too few to cost anything.
+    if (!on_ || (done != total_ && done < shown_ + total_ / 100 + 1)) {
+        return;
+    }
+    shown_ = done;
+    std::fprintf(stderr, "\rrenhost: %s %zu/%zu", what_, done, total_);
+    std::fflush(stderr);
 }
 
 }  // namespace nm

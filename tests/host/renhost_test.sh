@@ -25,14 +25,14 @@ expect "preview tsv" "$out" "$(printf 'preview\t%s\\IMG_0001.JPG\t%s\\IMG_0001_0
 expect "preview exit code" "$rc" 0
 expect "preview leaves the file" "$(cat "$work/IMG_0001.JPG")" photo
 
-out=$(renhost --name '[Y][M][D]' IMG_0001.JPG); rc=$?
+out=$(renhost --name '[Y][M][D]' IMG_0001.JPG 2>/dev/null); rc=$?
 expect "rename text" "$out" "$W\\IMG_0001.JPG -> $W\\20261207.JPG"
 expect "rename exit code" "$rc" 0
 expect "renamed file" "$(cat "$work/20261207.JPG" 2>/dev/null)" photo
 
-# The second file would take the name the first already has.
+# The plug-in's own move (--direct): the second file would take the name the first already has.
 file a.txt alpha
-out=$(renhost --tsv --name 20261207 --ext JPG a.txt IMG_0002.JPG); rc=$?
+out=$(renhost --direct --tsv --name 20261207 --ext JPG a.txt IMG_0002.JPG); rc=$?
 expect "move-failed" "$(echo "$out" | cut -f1)" "$(printf 'move-failed\nmove-failed')"
 expect "move-failed keeps the path" "$(echo "$out" | head -1 | cut -f3)" "$W\\a.txt"
 expect "move-failed exit code" "$rc" 1
