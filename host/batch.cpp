@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -119,6 +120,41 @@ std::string conflictMessage(const PlannedFile& planned, std::span<const PlanRequ
     return "conflict";
 }
 
+// Fault injection for the tests of an interrupted batch, from the environment:
+// RENHOST_FAIL_AFTER_MOVES=N ends the process (exit code 3) once N moves are made and
+// journalled; RENHOST_TAKE_TARGET_AT_MOVE=N puts a file at move N's target just before
+// it, as another program might, so that the move fails.
+struct Faults {
+    std::optional<std::size_t> exitAfter;
+    std::optional<std::size_t> takeTargetAt;
+
+    static std::optional<std::size_t> number(const char* name) {
+        char text[32];
+        const DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
+        if (length == 0 || length >= sizeof text) {
+            return std::nullopt;
+        }
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(text, &end, 10);
+        if (end == text || *end != '\0') {
+            return std::nullopt;
+        }
+        return static_cast<std::size_t>(value);
+    }
+    static Faults FromEnvironment() {
+        return {number("RENHOST_FAIL_AFTER_MOVES"), number("RENHOST_TAKE_TARGET_AT_MOVE")};
+    }
+};
+
+void takeName(const std::string& path) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file) {
+        WriteFile(file.get(), "taken", 5, &written, nullptr);
+    }
+}
+
 // How far the moves got.
 struct Progressed {
     std::size_t done = 0;                   // moves made
@@ -128,10 +164,17 @@ struct Progressed {
 };
 
 Progressed makeMoves(const Plan& plan, JournalWriter& journal) {
+    const Faults faults = Faults::FromEnvironment();
     Progress progress("moved", plan.moves.size());
     Progressed result;
     for (; result.done < plan.moves.size(); ++result.done) {
+        if (faults.exitAfter == result.done) {
+            ExitProcess(3);
+        }
         const PlanMove& move = plan.moves[result.done];
+        if (faults.takeTargetAt == result.done + 1) {
+            takeName(move.to);
+        }
         // No MOVEFILE_REPLACE_EXISTING: a target taken since the plan stops the batch.
         if (MoveFileExA(move.from.c_str(), move.to.c_str(), 0) == 0) {
             const DWORD error = GetLastError();
