@@ -183,10 +183,11 @@ JournalWriter::JournalWriter(const std::optional<std::string>& path,
         name = defaultName(attempt);
         file_ = createNew(name);
     }
+    const DWORD error = GetLastError();
     path_ = FullPath(name);
     if (!file_) {
         throw JournalError{"cannot create the journal " + FromAnsi(path_) + ": " +
-                           SystemMessage(GetLastError())};
+                           SystemMessage(error)};
     }
     if (!writeAll(file_.get(), text)) {
         throw JournalError{"cannot write the journal " + FromAnsi(path_) + ": " +

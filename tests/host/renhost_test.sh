@@ -121,6 +121,10 @@ out=$(renhost_in "$work/case" "" --tsv --undo "$journal" 2>/dev/null); rc=$?
 expect "undo blocked: reported" "$rc $(echo $(echo "$out" | cut -f1))" "1 undone move-failed"
 expect "undo blocked: folder" "$(listing)" "a.txt=new b.txt=B x_a.txt=A "
 
+# The journal never goes over an existing file: then nothing moves.
+renhost_in "$work/case" "" --journal a.txt --name 'y_[N]' b.txt >/dev/null 2>&1; rc=$?
+expect "journal taken" "$rc: $(listing)" "1: a.txt=new b.txt=B x_a.txt=A "
+
 # --options: the window opens over the host's window, Enter confirms it, and the confirmed
 # record (here the defaults the host filled in) drives the batch.
 file b.txt beta
