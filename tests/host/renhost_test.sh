@@ -7,7 +7,11 @@ work=$(mktemp -d /tmp/renhost-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 . "$src/tests/host/check_lib.sh"
 
-renhost() { (cd "$work" && LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@"); }
+renhost() { renhost_in "$work" "" "$@"; }
+renhost_in() {  # renhost_in FOLDER "VAR=VALUE ..." ARGS...
+    local dir=$1 vars=$2; shift 2
+    (cd "$dir" && env $vars LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@")
+}
 
 file IMG_0001.JPG photo
 file IMG_0002.JPG
@@ -16,14 +20,15 @@ expect "preview tsv" "$out" "$(printf 'preview\t%s\\IMG_0001.JPG\t%s\\IMG_0001_0
 expect "preview exit code" "$rc" 0
 expect "preview leaves the file" "$(cat "$work/IMG_0001.JPG")" photo
 
-out=$(renhost --name '[Y][M][D]' IMG_0001.JPG); rc=$?
+out=$(renhost --name '[Y][M][D]' IMG_0001.JPG 2>/dev/null); rc=$?
 expect "rename text" "$out" "$W\\IMG_0001.JPG -> $W\\20261207.JPG"
 expect "rename exit code" "$rc" 0
 expect "renamed file" "$(cat "$work/20261207.JPG" 2>/dev/null)" photo
+expect "default journal" "$(cd "$work" && ls renhost-*.journal | grep -c '^renhost-[0-9]\{8\}-[0-9]\{6\}\.journal$')" 1
 
-# The second file would take the name the first already has.
+# The plug-in's own move (--direct): the second file would take the name the first already has.
 file a.txt alpha
-out=$(renhost --tsv --name 20261207 --ext JPG a.txt IMG_0002.JPG); rc=$?
+out=$(renhost --direct --tsv --name 20261207 --ext JPG a.txt IMG_0002.JPG); rc=$?
 expect "move-failed" "$(echo "$out" | cut -f1)" "$(printf 'move-failed\nmove-failed')"
 expect "move-failed keeps the path" "$(echo "$out" | head -1 | cut -f3)" "$W\\a.txt"
 expect "move-failed exit code" "$rc" 1
@@ -54,6 +59,62 @@ renhost --digits 3z a.txt >/dev/null 2>&1
 expect "bad number" "$?" 2
 renhost >/dev/null 2>&1
 expect "no file" "$?" 2
+
+# Planned batches, one row each over a fresh folder: nothing may be overwritten or lost
+# (the contents after the batch are those before, plus what a fault put there), and --undo,
+# run twice, brings back the folder exactly.
+#   batch NAME "VAR=VALUE ..." FILES ARGS EXIT STATUSES AFTER UNDONE
+# FILES, AFTER and UNDONE list the folder as name=content; AFTER "=": as before, "*": not
+# checked; UNDONE "=": as before, "-": no --undo. RENHOST_FAIL_AFTER_MOVES=N also expects
+# N moves in the journal.
+listing() { for f in $(LC_ALL=C ls -A "$work/case"); do printf '%s=%s ' "$f" "$(cat "$work/case/$f")"; done; }
+contents() { for f in "$work"/case/*; do cat "$f"; echo; done | LC_ALL=C sort; }
+batch() {
+    local name=$1 vars=$2 files=$3 args=$4 want_rc=$5 statuses=$6 after=$7 undone=$8
+    local args_array before taken=""
+    journal=$work/journal.$checks
+    rm -rf "$work/case" && mkdir "$work/case"
+    for f in $files; do printf '%s' "${f#*=}" >"$work/case/${f%%=*}"; done
+    before=$(listing)
+    eval "args_array=($args)"
+    out=$(renhost_in "$work/case" "$vars" --tsv --journal "$journal" "${args_array[@]}" 2>/dev/null); rc=$?
+    expect "$name: exit code" "$rc" "$want_rc"
+    expect "$name: statuses" "$(echo $(echo "$out" | cut -f1))" "$statuses"
+    [[ $vars != *RENHOST_TAKE_TARGET_AT_MOVE* ]] || taken="(intruder)=taken"
+    expect "$name: nothing lost" "$(contents)" "$(for f in $files $taken; do echo "${f#*=}"; done | LC_ALL=C sort)"
+    [ "$after" = "*" ] || expect "$name: folder after" "$(listing)" "$([ "$after" = "=" ] && echo "$before" || echo "$after")"
+    if [[ $vars =~ RENHOST_FAIL_AFTER_MOVES=([0-9]+) ]]; then
+        expect "$name: journalled moves" "$(grep -c '^done' "$journal")" "${BASH_REMATCH[1]}"
+    fi
+    [ "$undone" != "-" ] || return
+    [ "$undone" != "=" ] || undone=$before
+    for run in 1 2; do
+        renhost_in "$work/case" "" --undo "$journal" >/dev/null 2>&1; rc=$?
+        expect "$name: undo $run" "$rc: $(listing)" "0: $undone"
+    done
+}
+#     name             env                           files                              args                                                rc statuses                       after                                            undone
+batch "same new name"  ""                            "a.txt=A b.txt=B"                  "--name same a.txt b.txt"                           1  "conflict conflict"            =                                                -
+batch "same but case"  ""                            "Ab1.txt=A aB2.txt=B"              "--name '[N1-2]' Ab1.txt aB2.txt"                   1  "conflict conflict"            =                                                -
+batch "name taken"     ""                            "a.txt=A b.txt=B x_a.txt=X"        "--name 'x_[N]' a.txt b.txt"                        1  "conflict planned"             =                                                -
+batch "plan only"      ""                            "1.txt=one 2.txt=two"              "--plan --name '[C]' 2.txt 1.txt"                   0  "planned planned"              =                                                -
+batch "swap"           ""                            "1.txt=one 2.txt=two"              "--name '[C]' 2.txt 1.txt"                          0  "renamed renamed"              "1.txt=two 2.txt=one "                           =
+batch "cycle of three" ""                            "1.txt=one 2.txt=two 3.txt=three"  "--name '[C]' 3.txt 1.txt 2.txt"                    0  "renamed renamed renamed"      "1.txt=three 2.txt=one 3.txt=two "               =
+batch "renumbering"    ""                            "img_2.txt=two img_3.txt=three"    "--name 'img_[C]' --start 3 img_2.txt img_3.txt"    0  "renamed renamed"              "img_3.txt=two img_4.txt=three "                 =
+batch "skip conflicts" ""                            "a.txt=A b.txt=B c.txt=C x_a.txt=X" "--skip-conflicts --name 'x_[N]' a.txt b.txt c.txt" 1 "conflict renamed renamed"     "a.txt=A x_a.txt=X x_b.txt=B x_c.txt=C "         =
+batch "killed"         RENHOST_FAIL_AFTER_MOVES=2    "1.txt=one 2.txt=two 3.txt=three"  "--name '[C]' 3.txt 1.txt 2.txt"                    3  ""                             "*"                                              =
+batch "move fails"     RENHOST_TAKE_TARGET_AT_MOVE=2 "a.txt=A b.txt=B c.txt=C"          "--name 'x_[N]' a.txt b.txt c.txt"                  1  "renamed move-failed planned"  "b.txt=B c.txt=C x_a.txt=A x_b.txt=taken "       "a.txt=A b.txt=B c.txt=C x_b.txt=taken "
+
+# A name taken again before --undo stays with its new owner; the rest goes back.
+batch "undo blocked"   ""                            "a.txt=A b.txt=B"                  "--name 'x_[N]' a.txt b.txt"                        0  "renamed renamed"              "x_a.txt=A x_b.txt=B "                           -
+printf new >"$work/case/a.txt"
+out=$(renhost_in "$work/case" "" --tsv --undo "$journal" 2>/dev/null); rc=$?
+expect "undo blocked: reported" "$rc $(echo $(echo "$out" | cut -f1))" "1 undone move-failed"
+expect "undo blocked: folder" "$(listing)" "a.txt=new b.txt=B x_a.txt=A "
+
+# The journal never goes over an existing file: then nothing moves.
+renhost_in "$work/case" "" --journal a.txt --name 'y_[N]' b.txt >/dev/null 2>&1; rc=$?
+expect "journal taken" "$rc: $(listing)" "1: a.txt=new b.txt=B x_a.txt=A "
 
 # --options: the window opens over the host's window, Enter confirms it, and the confirmed
 # record (here the defaults the host filled in) drives the batch.

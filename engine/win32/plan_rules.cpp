@@ -1,0 +1,127 @@
+#include "engine/win32/plan_rules.hpp"
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/unique_handle.hpp"
+
+namespace nm {
+namespace {
+
+// The ANSI text in UTF-16, upper-cased as the file system compares names; its bytes are
+// the key.
+std::string foldName(std::string_view path) {
+    const int length = static_cast<int>(path.size());
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), length, wide.data(), wideLength);
+    std::wstring upper(wide.size(), L'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), wideLength, upper.data(),
+                 wideLength);
+    return std::string(reinterpret_cast<const char*>(upper.data()), upper.size() * sizeof(wchar_t));
+}
+
+struct FindCloser {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE find) const noexcept { FindClose(find); }
+};
+
+// Whether paths exist. A folder the plan asks about many times is listed once instead:
+// looking up a name that is not there can cost a scan of the whole folder (it does under
+// Wine), and a batch asks about a new name for each of its files.
+class Existence {
+  public:
+    explicit Existence(const std::array<bool, 256>& leadBytes) : leadBytes_(leadBytes) {}
+
+    bool operator()(std::string_view path) {
+        const std::size_t cut = nameStart(path);
+        const std::string_view name = path.substr(cut);
+        if (cut == 0 || !plainName(name)) {
+            return askedOne(path);
+        }
+        Folder& folder = folders_[foldName(path.substr(0, cut))];
+        if (!folder.listed && ++folder.asked > kListAfter) {
+            list(path.substr(0, cut), folder);
+        }
+        if (!folder.listed || folder.unreadable) {
+            return askedOne(path);
+        }
+        return folder.names.contains(foldName(name));
+    }
+
+  private:
+    static constexpr std::size_t kListAfter = 16;
+
+    struct Folder {
+        std::size_t asked = 0;
+        bool listed = false;
+        bool unreadable = false;
+        std::unordered_set<std::string> names;  // folded, long and short names
+    };
+
+    static bool askedOne(std::string_view path) {
+        return GetFileAttributesA(std::string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    // Just after the last "\" that is not the second byte of a double-byte character.
+    std::size_t nameStart(std::string_view path) const {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            if (leadBytes_[static_cast<unsigned char>(path[i])]) {
+                ++i;
+            } else if (path[i] == '\\') {
+                start = i + 1;
+            }
+        }
+        return start;
+    }
+
+    // A name the listing answers for as Windows would: no other separator, no wildcard, and
+    // no trailing dot or blank (which Windows strips before it looks).
+    static bool plainName(std::string_view name) {
+        return !name.empty() && name.find_first_of("/:*?") == std::string_view::npos &&
+               name.back() != '.' && name.back() != ' ';
+    }
+
+    static void list(std::string_view folderPath, Folder& folder) {
+        folder.listed = true;
+        WIN32_FIND_DATAA entry;
+        UniqueHandle<HANDLE, FindCloser> find(
+            FindFirstFileA((std::string(folderPath) + "*").c_str(), &entry));
+        if (!find) {
+            folder.unreadable = true;
+            return;
+        }
+        do {
+            folder.names.insert(foldName(entry.cFileName));
+            if (entry.cAlternateFileName[0] != '\0') {
+                folder.names.insert(foldName(entry.cAlternateFileName));
+            }
+        } while (FindNextFileA(find.get(), &entry) != 0);
+        folder.unreadable = GetLastError() != ERROR_NO_MORE_FILES;
+    }
+
+    std::array<bool, 256> leadBytes_;
+    std::unordered_map<std::string, Folder> folders_;  // by the folded folder path
+};
+
+}  // namespace
+
+PlanRules WindowsPlanRules() {
+    PlanRules rules;
+    rules.foldName = foldName;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        rules.leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0;
+    }
+    auto existence = std::make_shared<Existence>(rules.leadBytes);
+    rules.exists = [existence](std::string_view path) { return (*existence)(path); };
+    return rules;
+}
+
+}  // namespace nm

@@ -1,0 +1,119 @@
+#include "host/command_line.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "plugin/exports.h"
+
+namespace nm {
+
+const char kUsage[] =
+    "usage: renhost [--dll PATH] --info\n"
+    "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
+    "               [--first-index N] [--time-source PATH] [--as-given] [--tsv] [--options]\n"
+    "               [--preview | --plan | --direct] [--skip-conflicts] [--journal PATH] FILE...\n"
+    "       renhost [--tsv] --undo JOURNAL\n";
+
+namespace {
+
+int32_t parseNumber(const std::string& option, const char* text) {
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || errno != 0 || value < INT32_MIN || value > INT32_MAX) {
+        throw UsageError{option + " needs a 32-bit integer, not \"" + text + "\""};
+    }
+    return static_cast<int32_t>(value);
+}
+
+std::string parseMask(const std::string& option, const char* text) {
+    std::string mask = text;
+    if (mask.size() > sizeof(RenameOptions::NameMask)) {
+        throw UsageError{option + " is longer than 100 bytes"};
+    }
+    return mask;
+}
+
+void checkCombination(const Arguments& args) {
+    if (args.undo) {
+        if (!args.files.empty() || args.info || args.preview || args.plan || args.direct ||
+            args.options || args.journal) {
+            throw UsageError{"--undo takes a journal and no FILE or batch option"};
+        }
+        return;
+    }
+    if (!args.info && args.files.empty()) {
+        throw UsageError{"no FILE given"};
+    }
+    if (args.preview + args.plan + args.direct > 1) {
+        throw UsageError{"--preview, --plan and --direct exclude each other"};
+    }
+    if (args.direct && (args.skipConflicts || args.journal)) {
+        throw UsageError{"--direct neither plans nor journals"};
+    }
+}
+
+}  // namespace
+
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments args;
+    bool filesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            args.files.push_back(arg);
+            continue;
+        }
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                throw UsageError{arg + " needs a value"};
+            }
+            return argv[++i];
+        };
+        if (arg == "--") {
+            filesOnly = true;
+        } else if (arg == "--info") {
+            args.info = true;
+        } else if (arg == "--dll") {
+            args.dll = value();
+        } else if (arg == "--name") {
+            args.nameMask = parseMask(arg, value());
+        } else if (arg == "--ext") {
+            args.extMask = parseMask(arg, value());
+        } else if (arg == "--start") {
+            args.start = parseNumber(arg, value());
+        } else if (arg == "--step") {
+            args.step = parseNumber(arg, value());
+        } else if (arg == "--digits") {
+            args.digits = parseNumber(arg, value());
+        } else if (arg == "--first-index") {
+            args.firstIndex = parseNumber(arg, value());
+        } else if (arg == "--time-source") {
+            args.timeSource = value();
+        } else if (arg == "--preview") {
+            args.preview = true;
+        } else if (arg == "--plan") {
+            args.plan = true;
+        } else if (arg == "--direct") {
+            args.direct = true;
+        } else if (arg == "--skip-conflicts") {
+            args.skipConflicts = true;
+        } else if (arg == "--journal") {
+            args.journal = value();
+        } else if (arg == "--undo") {
+            args.undo = value();
+        } else if (arg == "--as-given") {
+            args.asGiven = true;
+        } else if (arg == "--tsv") {
+            args.tsv = true;
+        } else if (arg == "--options") {
+            args.options = true;
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+    checkCombination(args);
+    return args;
+}
+
+}  // namespace nm

@@ -1,0 +1,45 @@
+#pragma once
+
+// renhost's command line: what the user asked for, or a usage error.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/exports.h"
+
+namespace nm {
+
+extern const char kUsage[];
+
+struct Arguments {
+    std::string dll = NAMEMASK_DLL_NAME;
+    bool info = false;
+    std::string nameMask = "[N]";
+    std::string extMask = "[E]";
+    int32_t start = 1;
+    int32_t step = 1;
+    int32_t digits = 1;
+    int32_t firstIndex = 0;
+    std::optional<std::string> timeSource;
+    bool preview = false;
+    bool plan = false;    // plan and report, move nothing
+    bool direct = false;  // the plug-in moves each file itself, unplanned
+    bool skipConflicts = false;
+    std::optional<std::string> journal;  // default: a time-stamped file in the current folder
+    std::optional<std::string> undo;     // the journal to undo
+    bool asGiven = false;
+    bool tsv = false;
+    bool options = false;
+    std::vector<std::string> files;
+};
+
+struct UsageError {
+    std::string what;
+};
+
+// Throws UsageError.
+Arguments ParseArguments(int argc, char** argv);
+
+}  // namespace nm

@@ -1,0 +1,59 @@
+#pragma once
+
+// The journal of a planned batch: a text file that tells --undo which moves were made.
+//
+//   renhost journal 1
+//   folder<TAB>the current folder, against which relative paths resolve
+//   plan<TAB>K<TAB>FROM<TAB>TO      every move of the plan, K from 1, in order
+//   done<TAB>K                      appended as each move succeeds
+//   undone<TAB>K                    appended by --undo as it moves one back
+//
+// The plan is on disk before the first move, and each record is flushed as it is
+// written, so a batch killed at any point leaves a journal that says what it did; a torn
+// last line (killed mid-write) is ignored. Paths are ANSI, as handed to MoveFileExA.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "engine/plan.hpp"
+#include "engine/unique_handle.hpp"
+
+namespace nm {
+
+struct CloseFile {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+using FileHandle = UniqueHandle<HANDLE, CloseFile>;
+
+struct JournalError {
+    std::string what;  // UTF-8
+};
+
+class JournalWriter {
+  public:
+    // Creates the journal at path, or at renhost-YYYYMMDD-HHMMSS.journal in the current
+    // folder, never over an existing file, and writes the plan to disk. Throws JournalError.
+    JournalWriter(const std::optional<std::string>& path, std::span<const PlanMove> moves);
+
+    // The journal's full path (ANSI).
+    const std::string& Path() const { return path_; }
+
+    // Records move k (from 0) as done, on disk before it returns; false when it could not.
+    bool RecordDone(std::size_t k);
+
+  private:
+    std::string path_;
+    FileHandle file_;
+};
+
+// Moves back, newest first, every move the journal records as done and not yet undone,
+// never over an existing file, and reports each. Returns the exit code: 0 when all went
+// back, 1 when any could not or the journal cannot be read.
+int UndoJournal(const std::string& path, bool tsv);
+
+}  // namespace nm

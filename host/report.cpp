@@ -1,0 +1,146 @@
+#include "host/report.hpp"
+
+#include <io.h>
+
+#include <cstdio>
+
+namespace nm {
+namespace {
+
+std::string convert(std::string_view text, UINT from, UINT to) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(from, 0, text.data(), length, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(from, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+    const int wideLength = static_cast<int>(wide.size());
+    std::string out(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), wideLength,
+                                                                 nullptr, 0, nullptr, nullptr)),
+                    '\0');
+    WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), static_cast<int>(out.size()),
+                        nullptr, nullptr);
+    return out;
+}
+
+// The words of the TSV output.
+const char* statusWord(Status status) {
+    switch (status) {
+        case Status::Preview:
+            return "preview";
+        case Status::Planned:
+            return "planned";
+        case Status::Conflict:
+            return "conflict";
+        case Status::Renamed:
+            return "renamed";
+        case Status::Unchanged:
+            return "unchanged";
+        case Status::MoveFailed:
+            return "move-failed";
+        case Status::Undone:
+            return "undone";
+        case Status::Error:
+            break;
+    }
+    return "error";
+}
+
+// Batches shorter than this finish before anyone would look at a counter.
+constexpr std::size_t kProgressFrom = 300;
+
+}  // namespace
+
+std::string FromPlugin(std::string_view text) {
+    return convert(text, 1251, CP_UTF8);
+}
+
+std::string FromAnsi(std::string_view text) {
+    return convert(text, CP_ACP, CP_UTF8);
+}
+
+std::string FullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::string full(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length);
+    return full;
+}
+
+std::string SystemMessage(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length != 0 ? FromAnsi(std::string_view(text, length)) : "";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return (message.empty() ? "" : message + " ") + "(error " + std::to_string(error) + ")";
+}
+
+void Report(const Outcome& outcome, const std::string& given, bool tsv) {
+    const std::string from = FromAnsi(given);
+    const std::string to = FromAnsi(outcome.handedBack);
+    if (tsv) {
+        std::printf("%s\t%s\t%s\t%s\n", statusWord(outcome.status), from.c_str(), to.c_str(),
+                    outcome.message.c_str());
+        return;
+    }
+    switch (outcome.status) {
+        case Status::Preview:
+        case Status::Renamed:
+        case Status::Undone:
+            std::printf("%s -> %s\n", from.c_str(), to.c_str());
+            break;
+        case Status::Planned:
+            std::printf("%s -> %s (planned%s%s)\n", from.c_str(), to.c_str(),
+                        outcome.message.empty() ? "" : "; ", outcome.message.c_str());
+            break;
+        case Status::Conflict:
+            std::printf("%s: conflict: %s\n", from.c_str(), outcome.message.c_str());
+            break;
+        case Status::Unchanged:
+            std::printf("%s: unchanged (the masks cannot be expanded for it)\n", from.c_str());
+            break;
+        case Status::MoveFailed:
+            if (outcome.message.empty()) {
+                std::printf("%s: not renamed (%s exists already or cannot be reached)\n",
+                            from.c_str(), FromAnsi(outcome.wanted).c_str());
+            } else {
+                std::printf("%s: not renamed: %s\n", from.c_str(), outcome.message.c_str());
+            }
+            break;
+        case Status::Error:
+            std::printf("%s: error: %s\n", from.c_str(), outcome.message.c_str());
+            break;
+    }
+}
+
+Progress::Progress(const char* what, std::size_t total)
+    : what_(what), total_(total), on_(total >= kProgressFrom && _isatty(_fileno(stderr)) != 0) {}
+
+Progress::~Progress() {
+    if (on_ && shown_ != 0) {
+        std::fputc('\n', stderr);
+    }
+}
+
+void Progress::Step(std::size_t done) {
+    // About a hundred updates per batch: enough to see it move, too few to cost anything.
+    if (!on_ || (done != total_ && done < shown_ + total_ / 100 + 1)) {
+        return;
+    }
+    shown_ = done;
+    std::fprintf(stderr, "\rrenhost: %s %zu/%zu", what_, done, total_);
+    std::fflush(stderr);
+}
+
+}  // namespace nm

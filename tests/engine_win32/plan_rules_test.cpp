@@ -1,0 +1,96 @@
+// Runs once per LANG: names compare as the file system compares them in that code page,
+// and what exists is what GetFileAttributesA finds.
+
+#include "engine/win32/plan_rules.hpp"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "engine/unique_handle.hpp"
+
+namespace {
+
+struct HandleCloser {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
+};
+
+struct FoldRow {
+    UINT codePage;  // 0: any
+    const char* a;
+    const char* b;
+    bool same;
+};
+
+const FoldRow kFoldRows[] = {
+    {0, "C:\\Photos\\img_1.jpg", "c:\\PHOTOS\\IMG_1.JPG", true},
+    {0, "C:\\Photos\\img_1.jpg", "C:\\Photos\\img_2.jpg", false},
+    {0, "C:\\a.txt", "C:\\a.txt ", false},
+    {1251, "C:\\\xf4\xe0\xe9\xeb.txt", "C:\\\xd4\xc0\xc9\xcb.TXT", true},   // файл, ФАЙЛ
+    {1251, "C:\\\xf4\xe0\xe9\xeb.txt", "C:\\\xf4\xe0\xe9\xea.txt", false},  // файл, файк
+    {1252, "C:\\caf\xe9.txt", "C:\\CAF\xc9.TXT", true},                     // é, É
+    {932, "C:\\\x82\x81.txt", "C:\\\x82\x60.txt", true},                    // full-width a, A
+    {932, "C:\\\x83\x5c.txt", "C:\\\x83\x7c.txt", false},                   // two katakana
+};
+
+TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
+    const nm::PlanRules rules = nm::WindowsPlanRules();
+    for (const FoldRow& row : kFoldRows) {
+        if (row.codePage == 0 || row.codePage == GetACP()) {
+            EXPECT_EQ(rules.foldName(row.a) == rules.foldName(row.b), row.same)
+                << row.a << " / " << row.b;
+        }
+    }
+    EXPECT_EQ(rules.leadBytes[0x82], GetACP() == 932);
+    EXPECT_FALSE(rules.leadBytes['\\']);
+}
+
+// Asked about one folder often enough, the rules list it rather than ask name by name.
+TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string folder =
+        temp + ("nm_plan_rules_" + std::to_string(GetCurrentProcessId())) + '\\';
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    const std::string names[] = {"a long file name.text", "Mixed.Case", "b.txt"};
+    for (const std::string& name : names) {
+        const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
+            (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(file) << name;
+    }
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA((folder + names[0]).c_str(), shortPath, MAX_PATH);
+    const std::string shortName =
+        std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
+
+    const std::string probes[] = {
+        folder + "b.txt",
+        folder + "B.TXT",
+        folder + "mixed.case",
+        folder + "MIXED.CASE",
+        folder + "Mixed.Case.",
+        folder + "c.txt",
+        folder + "b.tx",
+        folder + "b.txt\\",
+        folder + "*.txt",
+        folder,
+        folder + "..\\" + names[2],
+        folder + shortName,
+    };
+    const nm::PlanRules rules = nm::WindowsPlanRules();
+    for (int round = 0; round < 10; ++round) {  // the first ask one by one, later ones list
+        for (const std::string& probe : probes) {
+            EXPECT_EQ(rules.exists(probe),
+                      GetFileAttributesA(probe.c_str()) != INVALID_FILE_ATTRIBUTES)
+                << probe << " in round " << round;
+        }
+    }
+    for (const std::string& name : names) {
+        DeleteFileA((folder + name).c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
