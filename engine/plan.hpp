@@ -44,14 +44,14 @@ enum class PlanStatus {
 
 enum class ConflictReason {
     None,
-    GivenTwice,     // the same file stands earlier in the batch (`other`)
-    SameTarget,     // another file of the batch (`other`) wants the same new path
-    TargetStays,    // the new path is a file of the batch (`other`) that does not move away
-    TargetExists,   // the new path is taken on disk by a file outside the batch
-    InvalidName,    // Windows rejects the new name (reserved character or device name,
-                    // trailing dot or blank, empty, or not in the file's own folder)
-    TooLong,        // the new path is longer than maxPathChars (or, in a cycle, the
-                    // temporary name the cycle needs would be)
+    GivenTwice,    // the same file stands earlier in the batch (`other`)
+    SameTarget,    // another file of the batch (`other`) wants the same new path
+    TargetStays,   // the new path is a file of the batch (`other`) that does not move away
+    TargetExists,  // the new path is taken on disk by a file outside the batch
+    InvalidName,   // Windows rejects the new name (reserved character or device name,
+                   // trailing dot or blank, empty, or not in the file's own folder)
+    TooLong,       // the new path is longer than maxPathChars (or, in a cycle, the
+                   // temporary name the cycle needs would be)
 };
 
 struct PlannedFile {
