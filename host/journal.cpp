@@ -20,7 +20,7 @@ bool writeAll(HANDLE file, std::string_view text) {
         }
         text.remove_prefix(written);
     }
-    return FlushFileBuffers(file) != 0;
+    return true;
 }
 
 // A tab or a line end inside a path would break its record; Windows allows neither in a
@@ -189,10 +189,16 @@ JournalWriter::JournalWriter(const std::optional<std::string>& path,
         throw JournalError{"cannot create the journal " + FromAnsi(path_) + ": " +
                            SystemMessage(error)};
     }
-    if (!writeAll(file_.get(), text)) {
+    if (!writeAll(file_.get(), text) || FlushFileBuffers(file_.get()) == 0) {
         throw JournalError{"cannot write the journal " + FromAnsi(path_) + ": " +
                            SystemMessage(GetLastError())};
     }
+}
+
+JournalWriter::~JournalWriter() {
+    // The batch is over: its records go to the disk now. A failure leaves them with the
+    // system, which is no worse than the moves themselves.
+    FlushFileBuffers(file_.get());
 }
 
 bool JournalWriter::RecordDone(std::size_t k) {

@@ -8,9 +8,12 @@
 //   done<TAB>K                      appended as each move succeeds
 //   undone<TAB>K                    appended by --undo as it moves one back
 //
-// The plan is on disk before the first move, and each record is flushed as it is
-// written, so a batch killed at any point leaves a journal that says what it did; a torn
-// last line (killed mid-write) is ignored. Paths are ANSI, as handed to MoveFileExA.
+// The plan is flushed to the disk before the first move. Each later record goes to the
+// system as it happens (nothing is held in the process), so a batch killed at any point
+// leaves a journal that says what it did; the records reach the disk when the batch ends.
+// A flush to the disk after every move would cost more than the move, and would make the
+// record no more durable than the move itself. A torn last line (killed mid-write) is
+// ignored. Paths are ANSI, as handed to MoveFileExA.
 
 #include <windows.h>
 
@@ -39,11 +42,15 @@ class JournalWriter {
     // Creates the journal at path, or at renhost-YYYYMMDD-HHMMSS.journal in the current
     // folder, never over an existing file, and writes the plan to disk. Throws JournalError.
     JournalWriter(const std::optional<std::string>& path, std::span<const PlanMove> moves);
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+    ~JournalWriter();
 
     // The journal's full path (ANSI).
     const std::string& Path() const { return path_; }
 
-    // Records move k (from 0) as done, on disk before it returns; false when it could not.
+    // Records move k (from 0) as done, with the system before it returns; false when it
+    // could not.
     bool RecordDone(std::size_t k);
 
   private:
