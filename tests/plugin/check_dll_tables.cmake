@@ -1,4 +1,6 @@
 # Reads the export and import tables of namemask.dll with objdump.
+# objdump's headings are translated under other locales.
+set(ENV{LC_ALL} C)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
