@@ -5,6 +5,8 @@
 
 #include "engine/mask.hpp"
 
+#include "bench/run_benchmarks.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -101,11 +103,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -7,6 +7,8 @@
 
 #include "engine/plan.hpp"
 
+#include "bench/run_benchmarks.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -211,11 +213,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_plan: wrong plan for the sample batch\n");
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
