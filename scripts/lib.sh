@@ -22,7 +22,7 @@ ensure_setup() {
 }
 
 take_arch() {
-    arch= rest=()
+    arch='' rest=()
     if [ "${1:-}" = --arch ]; then
         arch=${2:-}
         shift 2 || shift
@@ -30,6 +30,7 @@ take_arch() {
     rest=("$@")
 }
 
+# shellcheck disable=SC2034  # preset, arch and dll are the caller's
 choose_plugin() {
     preset=$("$root/scripts/i386" preset "${1:-}")
     case $preset in
