@@ -11,8 +11,14 @@ const char kUsage[] =
     "usage: renhost [--dll PATH] --info\n"
     "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
     "               [--first-index N] [--time-source PATH] [--as-given] [--tsv] [--options]\n"
-    "               [--preview | --plan | --direct] [--skip-conflicts] [--journal PATH] FILE...\n"
-    "       renhost [--tsv] --undo JOURNAL\n";
+    "               [--preview | --plan | --direct] [--skip-conflicts] [--journal PATH]\n"
+    "               [--files-from LIST] FILE...\n"
+    "       renhost [--tsv] --undo [JOURNAL]\n"
+    "       renhost --journals\n"
+    "FILE may hold * and ?, expanded in its folder to files only, in Explorer's order.\n"
+    "LIST holds one path a line (- reads standard input). Journals are kept in\n"
+    "%LOCALAPPDATA%\\namemask\\journals unless --journal says where; --undo without one\n"
+    "undoes the latest batch not yet undone.\n";
 
 namespace {
 
@@ -35,14 +41,15 @@ std::string parseMask(const std::string& option, const char* text) {
 }
 
 void checkCombination(const Arguments& args) {
-    if (args.undo) {
-        if (!args.files.empty() || args.info || args.preview || args.plan || args.direct ||
-            args.options || args.journal) {
-            throw UsageError{"--undo takes a journal and no FILE or batch option"};
+    const bool batch = !args.files.empty() || !args.filesFrom.empty() || args.info ||
+                       args.preview || args.plan || args.direct || args.options || args.journal;
+    if (args.undo || args.listJournals) {
+        if (batch || (args.undo && args.listJournals)) {
+            throw UsageError{"--undo and --journals take no FILE or batch option"};
         }
         return;
     }
-    if (!args.info && args.files.empty()) {
+    if (!args.info && args.files.empty() && args.filesFrom.empty()) {
         throw UsageError{"no FILE given"};
     }
     if (args.preview + args.plan + args.direct > 1) {
@@ -101,7 +108,15 @@ Arguments ParseArguments(int argc, char** argv) {
         } else if (arg == "--journal") {
             args.journal = value();
         } else if (arg == "--undo") {
-            args.undo = value();
+            args.undo = true;
+            // The journal is optional: the next argument is it unless it is an option.
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                args.undoJournal = argv[++i];
+            }
+        } else if (arg == "--journals") {
+            args.listJournals = true;
+        } else if (arg == "--files-from") {
+            args.filesFrom.push_back(value());
         } else if (arg == "--as-given") {
             args.asGiven = true;
         } else if (arg == "--tsv") {

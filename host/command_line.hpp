@@ -27,12 +27,15 @@ struct Arguments {
     bool plan = false;    // plan and report, move nothing
     bool direct = false;  // the plug-in moves each file itself, unplanned
     bool skipConflicts = false;
-    std::optional<std::string> journal;  // default: a time-stamped file in the current folder
-    std::optional<std::string> undo;     // the journal to undo
+    std::optional<std::string> journal;  // default: a time-stamped file in the journals' folder
+    bool undo = false;
+    std::optional<std::string> undoJournal;  // default: the latest kept one with moves to undo
+    bool listJournals = false;
     bool asGiven = false;
     bool tsv = false;
     bool options = false;
-    std::vector<std::string> files;
+    std::vector<std::string> files;      // as given: a name or a pattern with * or ?
+    std::vector<std::string> filesFrom;  // lists of paths, one a line; "-" for stdin
 };
 
 struct UsageError {

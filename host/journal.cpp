@@ -1,5 +1,6 @@
 #include "host/journal.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -8,8 +9,6 @@
 
 namespace nm {
 namespace {
-
-constexpr std::string_view kHeader = "renhost journal 1";
 
 bool writeAll(HANDLE file, std::string_view text) {
     while (!text.empty()) {
@@ -37,120 +36,32 @@ std::string currentFolder() {
     return folder;
 }
 
-// renhost-YYYYMMDD-HHMMSS.journal in the current folder, local time; "-2", "-3", ...
+constexpr char kPrefix[] = "renhost-";
+constexpr char kExtension[] = ".journal";
+
+// renhost-YYYYMMDD-HHMMSS.journal in the journals' folder, local time; "-2", "-3", ...
 // before the extension for a second batch in the same second.
-std::string defaultName(int attempt) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
+std::string defaultName(const SYSTEMTIME& now, int attempt) {
     char name[64];
-    std::snprintf(name, sizeof name, "renhost-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth,
+    std::snprintf(name, sizeof name, "%s%04u%02u%02u-%02u%02u%02u", kPrefix, now.wYear, now.wMonth,
                   now.wDay, now.wHour, now.wMinute, now.wSecond);
-    std::string path = name;
+    std::string path = JournalFolder() + "\\" + name;
     if (attempt > 1) {
         path += "-" + std::to_string(attempt);
     }
-    return path + ".journal";
+    return path + kExtension;
+}
+
+std::string whenText(const SYSTEMTIME& now) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    return text;
 }
 
 FileHandle createNew(const std::string& path) {
     return FileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-struct JournalMove {
-    std::string from;
-    std::string to;
-    bool done = false;
-    bool undone = false;
-};
-
-struct JournalContents {
-    std::string folder;
-    std::vector<JournalMove> moves;
-    std::size_t wholeLines = 0;  // bytes up to the end of the last whole line
-};
-
-std::vector<std::string_view> splitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos;) {
-        fields.push_back(line.substr(0, tab));
-        line.remove_prefix(tab + 1);
-    }
-    fields.push_back(line);
-    return fields;
-}
-
-// K of a record, checked against the moves planned so far.
-std::size_t moveNumber(std::string_view text, std::size_t planned) {
-    std::size_t k = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9' || k > planned) {
-            return 0;
-        }
-        k = k * 10 + static_cast<std::size_t>(c - '0');
-    }
-    return k <= planned ? k : 0;
-}
-
-JournalContents parse(std::string_view text) {
-    JournalContents contents;
-    std::size_t lineNumber = 0;
-    // Only whole lines: a last line without its line end was cut off mid-write.
-    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        contents.wholeLines += end + 1;
-        ++lineNumber;
-        if (lineNumber == 1) {
-            if (line != kHeader) {
-                throw JournalError{"not a renhost journal"};
-            }
-            continue;
-        }
-        const std::vector<std::string_view> fields = splitFields(line);
-        const std::size_t planned = contents.moves.size();
-        if (fields[0] == "folder" && fields.size() == 2) {
-            contents.folder = fields[1];
-        } else if (fields[0] == "plan" && fields.size() == 4 &&
-                   moveNumber(fields[1], planned + 1) == planned + 1) {
-            contents.moves.push_back({std::string(fields[2]), std::string(fields[3])});
-        } else if ((fields[0] == "done" || fields[0] == "undone") && fields.size() == 2 &&
-                   moveNumber(fields[1], planned) != 0) {
-            JournalMove& move = contents.moves[moveNumber(fields[1], planned) - 1];
-            (fields[0] == "done" ? move.done : move.undone) = true;
-        } else {
-            throw JournalError{"line " + std::to_string(lineNumber) + " is damaged"};
-        }
-    }
-    if (lineNumber == 0) {
-        throw JournalError{"not a renhost journal"};
-    }
-    return contents;
-}
-
-bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A batch killed between a move and its record leaves that one move unrecorded: it is the
-// move after the last recorded one, and it was made when its source is gone and its
-// target is there.
-void recoverUnrecordedMove(JournalContents& contents) {
-    std::size_t next = 0;
-    for (std::size_t k = 0; k < contents.moves.size(); ++k) {
-        if (contents.moves[k].done) {
-            next = k + 1;
-        }
-    }
-    if (next == contents.moves.size()) {
-        return;
-    }
-    JournalMove& move = contents.moves[next];
-    if (!move.undone && !exists(move.from) && exists(move.to)) {
-        std::fprintf(stderr, "renhost: move %zu was made but not recorded; it is undone too\n",
-                     next + 1);
-        move.done = true;
-    }
 }
 
 std::string readAll(HANDLE file) {
@@ -163,24 +74,174 @@ std::string readAll(HANDLE file) {
     return text;
 }
 
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The journal's moves on the real disk, each record appended as it happens.
+class SystemDisk : public UndoDisk {
+  public:
+    explicit SystemDisk(HANDLE journal) : journal_(journal) {}
+
+    bool Exists(const std::string& path) override { return exists(path); }
+    bool Move(const std::string& from, const std::string& to) override {
+        // No MOVEFILE_REPLACE_EXISTING: whatever took the old name since stays.
+        const bool moved = MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+        lastError = moved ? 0 : GetLastError();
+        return moved;
+    }
+    void Append(const std::string& record) override {
+        if (!writeAll(journal_, record)) {
+            std::fprintf(stderr, "renhost: cannot record \"%.*s\" in the journal: %s\n",
+                         static_cast<int>(record.size() - 1), record.c_str(),
+                         SystemMessage(GetLastError()).c_str());
+        }
+    }
+
+    DWORD lastError = 0;
+
+  private:
+    HANDLE journal_;
+};
+
+// Paths journalled in one code page name other files in another.
+std::optional<std::string> codePageMismatch(const JournalContents& contents) {
+    const UINT here = GetACP();
+    if (contents.codePage) {
+        if (*contents.codePage == here) {
+            return std::nullopt;
+        }
+        return "it was written in code page " + std::to_string(*contents.codePage) +
+               " and this renhost runs in " + std::to_string(here) +
+               "; undo it with a renhost in that code page (scripts/renhost --code-page system "
+               "for the system's)";
+    }
+    // Written before journals said: by a host in the system's code page. Plain ASCII reads
+    // the same in any.
+    auto ascii = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    bool allAscii = ascii(contents.folder);
+    for (const JournalMove& move : contents.moves) {
+        allAscii = allAscii && ascii(move.from) && ascii(move.to);
+    }
+    if (allAscii || here != CP_UTF8) {
+        return std::nullopt;
+    }
+    return "it does not say its code page (it was written by a renhost in the system's) and "
+           "this renhost runs in UTF-8; undo it with scripts/renhost --code-page system";
+}
+
+struct KeptJournal {
+    std::string path;
+    std::string key;  // orders journals by time, then by their "-N"
+};
+
+// The kept journals, oldest first.
+std::vector<KeptJournal> keptJournals() {
+    const std::string folder = JournalFolder();
+    std::vector<KeptJournal> journals;
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA((folder + "\\renhost-*.journal").c_str(), &found));
+    if (!find) {
+        return journals;
+    }
+    do {
+        const std::string name = found.cFileName;
+        const std::size_t stamp = sizeof kPrefix - 1 + 15;  // YYYYMMDD-HHMMSS
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || name.size() < stamp) {
+            continue;
+        }
+        // "-N" between the stamp and the extension, its digits right-aligned
+        std::string attempt = name.substr(stamp, name.size() - stamp - (sizeof kExtension - 1));
+        attempt = attempt.empty() ? "1" : attempt.substr(1);
+        attempt.insert(0, attempt.size() < 8 ? 8 - attempt.size() : 0, '0');
+        journals.push_back({folder + "\\" + name, name.substr(0, stamp) + attempt});
+    } while (FindNextFileA(find.get(), &found) != 0);
+    std::sort(journals.begin(), journals.end(),
+              [](const KeptJournal& a, const KeptJournal& b) { return a.key < b.key; });
+    return journals;
+}
+
+std::optional<JournalContents> readJournal(const std::string& path, std::string* error) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        *error = SystemMessage(GetLastError());
+        return std::nullopt;
+    }
+    try {
+        return ParseJournal(readAll(file.get()));
+    } catch (const JournalError& damaged) {
+        *error = damaged.what;
+        return std::nullopt;
+    }
+}
+
+// The latest kept journal with a move to undo.
+std::optional<std::string> latestToUndo() {
+    const std::vector<KeptJournal> journals = keptJournals();
+    const std::string here = currentFolder();
+    for (auto journal = journals.rbegin(); journal != journals.rend(); ++journal) {
+        std::string error;
+        const std::optional<JournalContents> contents = readJournal(journal->path, &error);
+        if (!contents) {
+            continue;
+        }
+        if (contents->Done() > contents->Undone()) {
+            return journal->path;
+        }
+        if (!contents->folder.empty()) {
+            SetCurrentDirectoryA(contents->folder.c_str());
+        }
+        SystemDisk disk(INVALID_HANDLE_VALUE);
+        const bool unrecorded = UnrecordedMove(*contents, disk).has_value();
+        SetCurrentDirectoryA(here.c_str());
+        if (unrecorded) {
+            return journal->path;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string JournalFolder() {
+    char base[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base, sizeof base);
+    if (length == 0 || length >= sizeof base) {
+        throw JournalError{"LOCALAPPDATA is not set; give the journal's path with --journal"};
+    }
+    std::string folder = base;
+    for (const char* part : {"\\namemask", "\\journals"}) {
+        folder += part;
+        // An existing folder is what we want; any other failure shows when the journal is
+        // created in it.
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
+}
 
 JournalWriter::JournalWriter(const std::optional<std::string>& path,
                              std::span<const PlanMove> moves) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     const std::string folder = currentFolder();
-    std::string text = std::string(kHeader) + "\nfolder\t" + folder + "\n";
     checkRecordable(folder);
+    std::string text = std::string(kJournalHeader) + "\nfolder\t" + folder + "\ncodepage\t" +
+                       std::to_string(GetACP()) + "\nwhen\t" + whenText(now) + "\n";
     for (std::size_t k = 0; k < moves.size(); ++k) {
         checkRecordable(moves[k].from);
         checkRecordable(moves[k].to);
-        text += "plan\t" + std::to_string(k + 1) + "\t" + moves[k].from + "\t" + moves[k].to + "\n";
+        text += PlanRecord(k, moves[k].from, moves[k].to);
     }
 
-    std::string name = path.value_or(defaultName(1));
+    std::string name = path.value_or(defaultName(now, 1));
     file_ = createNew(name);
     for (int attempt = 2; !file_ && !path && GetLastError() == ERROR_FILE_EXISTS && attempt < 100;
          ++attempt) {
-        name = defaultName(attempt);
+        name = defaultName(now, attempt);
         file_ = createNew(name);
     }
     const DWORD error = GetLastError();
@@ -202,10 +263,24 @@ JournalWriter::~JournalWriter() {
 }
 
 bool JournalWriter::RecordDone(std::size_t k) {
-    return writeAll(file_.get(), "done\t" + std::to_string(k + 1) + "\n");
+    return writeAll(file_.get(), DoneRecord(k));
 }
 
-int UndoJournal(const std::string& path, bool tsv) {
+int UndoJournal(const std::optional<std::string>& given, bool tsv) {
+    std::string path;
+    try {
+        const std::optional<std::string> latest = given ? given : latestToUndo();
+        if (!latest) {
+            // As with a journal given that is all undone: nothing to do is no failure.
+            std::fprintf(stderr, "renhost: no kept journal in %s has moves to undo\n",
+                         FromAnsi(JournalFolder()).c_str());
+            return 0;
+        }
+        path = *latest;
+    } catch (const JournalError& error) {
+        std::fprintf(stderr, "renhost: %s\n", error.what.c_str());
+        return 1;
+    }
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -213,13 +288,19 @@ int UndoJournal(const std::string& path, bool tsv) {
                      SystemMessage(GetLastError()).c_str());
         return 1;
     }
+    std::fprintf(stderr, "renhost: journal %s\n", FromAnsi(path).c_str());
     const std::string text = readAll(file.get());
     JournalContents contents;
     try {
-        contents = parse(text);
+        contents = ParseJournal(text);
     } catch (const JournalError& error) {
         std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", FromAnsi(path).c_str(),
                      error.what.c_str());
+        return 1;
+    }
+    if (const std::optional<std::string> mismatch = codePageMismatch(contents)) {
+        std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", FromAnsi(path).c_str(),
+                     mismatch->c_str());
         return 1;
     }
     // A torn last line goes, so that the records appended stand on lines of their own.
@@ -232,36 +313,63 @@ int UndoJournal(const std::string& path, bool tsv) {
     if (!contents.folder.empty()) {
         SetCurrentDirectoryA(contents.folder.c_str());
     }
-    recoverUnrecordedMove(contents);
 
+    SystemDisk disk(file.get());
     bool all = true;
-    bool any = false;
-    for (std::size_t k = contents.moves.size(); k-- > 0;) {
-        const JournalMove& move = contents.moves[k];
-        if (!move.done || move.undone) {
-            continue;
-        }
-        any = true;
-        // No MOVEFILE_REPLACE_EXISTING: whatever took the old name since stays.
-        if (MoveFileExA(move.to.c_str(), move.from.c_str(), 0) == 0) {
-            const DWORD error = GetLastError();
+    const UndoOutcome outcome = UndoMoves(contents, disk);
+    if (outcome.inferred) {
+        std::fprintf(stderr, "renhost: move %zu was made but not recorded; it is undone too\n",
+                     *outcome.inferred + 1);
+    }
+    for (const UndoStep& step : outcome.steps) {
+        const JournalMove& move = contents.moves[step.k];
+        if (step.result == UndoResult::Failed) {
             Report({Status::MoveFailed, move.to,
-                    "cannot move back to " + FromAnsi(move.from) + ": " + SystemMessage(error),
+                    "cannot move back to " + FromAnsi(move.from) + ": " +
+                        SystemMessage(disk.lastError),
                     move.from},
                    move.to, tsv);
             all = false;
-            continue;
+        } else {
+            Report({Status::Undone, move.from, "", ""}, move.to, tsv);
         }
-        if (!writeAll(file.get(), "undone\t" + std::to_string(k + 1) + "\n")) {
-            std::fprintf(stderr, "renhost: cannot record undoing move %zu in the journal: %s\n",
-                         k + 1, SystemMessage(GetLastError()).c_str());
-        }
-        Report({Status::Undone, move.from, "", ""}, move.to, tsv);
     }
-    if (!any) {
+    if (outcome.steps.empty()) {
         std::fprintf(stderr, "renhost: nothing to undo in %s\n", FromAnsi(path).c_str());
     }
     return all ? 0 : 1;
+}
+
+int ListJournals() {
+    std::vector<KeptJournal> journals;
+    try {
+        journals = keptJournals();
+    } catch (const JournalError& error) {
+        std::fprintf(stderr, "renhost: %s\n", error.what.c_str());
+        return 1;
+    }
+    for (const KeptJournal& journal : journals) {
+        std::string error;
+        const std::optional<JournalContents> contents = readJournal(journal.path, &error);
+        if (!contents) {
+            std::printf("?\t-\tunreadable: %s\t-\t%s\n", error.c_str(),
+                        FromAnsi(journal.path).c_str());
+            continue;
+        }
+        const std::size_t done = contents->Done();
+        const std::size_t undone = contents->Undone();
+        const char* state = done == 0        ? "nothing moved"
+                            : undone == 0    ? "not undone"
+                            : undone == done ? "undone"
+                                             : "partly undone";
+        std::printf("%s\t%zu moves\t%s\t%s\t%s\n",
+                    contents->when.empty() ? "?" : contents->when.c_str(), done, state,
+                    FromAnsi(contents->folder).c_str(), FromAnsi(journal.path).c_str());
+    }
+    if (journals.empty()) {
+        std::fprintf(stderr, "renhost: no journals in %s\n", FromAnsi(JournalFolder()).c_str());
+    }
+    return 0;
 }
 
 }  // namespace nm

@@ -1,19 +1,14 @@
 #pragma once
 
-// The journal of a planned batch: a text file that tells --undo which moves were made.
-//
-//   renhost journal 1
-//   folder<TAB>the current folder, against which relative paths resolve
-//   plan<TAB>K<TAB>FROM<TAB>TO      every move of the plan, K from 1, in order
-//   done<TAB>K                      appended as each move succeeds
-//   undone<TAB>K                    appended by --undo as it moves one back
+// The journal of a planned batch: a text file that tells --undo which moves were made (its
+// records: host/journal_reader.hpp).
 //
 // The plan is flushed to the disk before the first move. Each later record goes to the
 // system as it happens (nothing is held in the process), so a batch killed at any point
 // leaves a journal that says what it did; the records reach the disk when the batch ends.
 // A flush to the disk after every move would cost more than the move, and would make the
-// record no more durable than the move itself. A torn last line (killed mid-write) is
-// ignored. Paths are ANSI, as handed to MoveFileExA.
+// record no more durable than the move itself. Paths are in the ANSI code page, as handed
+// to MoveFileExA, and the journal says which one that is.
 
 #include <windows.h>
 
@@ -24,6 +19,7 @@
 
 #include "engine/plan.hpp"
 #include "engine/unique_handle.hpp"
+#include "host/journal_reader.hpp"
 
 namespace nm {
 
@@ -32,14 +28,15 @@ struct CloseFile {
     void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
 };
 using FileHandle = UniqueHandle<HANDLE, CloseFile>;
-
-struct JournalError {
-    std::string what;  // UTF-8
+struct CloseFind {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE handle) const noexcept { FindClose(handle); }
 };
+using FindHandle = UniqueHandle<HANDLE, CloseFind>;
 
 class JournalWriter {
   public:
-    // Creates the journal at path, or at renhost-YYYYMMDD-HHMMSS.journal in the current
+    // Creates the journal at path, or at renhost-YYYYMMDD-HHMMSS.journal in the journals'
     // folder, never over an existing file, and writes the plan to disk. Throws JournalError.
     JournalWriter(const std::optional<std::string>& path, std::span<const PlanMove> moves);
     JournalWriter(const JournalWriter&) = delete;
@@ -58,9 +55,18 @@ class JournalWriter {
     FileHandle file_;
 };
 
+// Where journals are kept unless a path is given: %LOCALAPPDATA%\namemask\journals, made
+// when missing. Throws JournalError.
+std::string JournalFolder();
+
 // Moves back, newest first, every move the journal records as done and not yet undone,
-// never over an existing file, and reports each. Returns the exit code: 0 when all went
-// back, 1 when any could not or the journal cannot be read.
-int UndoJournal(const std::string& path, bool tsv);
+// never over an existing file, and reports each; without a path, the latest kept journal
+// with moves not yet undone. Returns the exit code: 0 when all went back, 1 when any could
+// not or the journal cannot be read or was written in another code page.
+int UndoJournal(const std::optional<std::string>& path, bool tsv);
+
+// Lists the kept journals, oldest first: when, how many moves, whether undone, the folder
+// and the journal's path. Returns the exit code.
+int ListJournals();
 
 }  // namespace nm

@@ -14,6 +14,7 @@
 
 #include "host/batch.hpp"
 #include "host/command_line.hpp"
+#include "host/file_list.hpp"
 #include "host/journal.hpp"
 #include "host/report.hpp"
 #include "plugin/exports.h"
@@ -46,27 +47,55 @@ void printInfo(const nm::Plugin& plugin) {
     std::printf("OptionsSize: %ld\n", static_cast<long>(info.OptionsSize));
 }
 
+// What renhost writes is UTF-8; a console shows it so whatever its own code page. The
+// console's code page outlives the program, so it is given back at the end. Pipes and files
+// take the bytes as they are.
+class ConsoleInUtf8 {
+  public:
+    ConsoleInUtf8() {
+        if (_isatty(_fileno(stdout)) != 0 || _isatty(_fileno(stderr)) != 0) {
+            before_ = GetConsoleOutputCP();
+            SetConsoleOutputCP(CP_UTF8);
+        }
+    }
+    ConsoleInUtf8(const ConsoleInUtf8&) = delete;
+    ConsoleInUtf8& operator=(const ConsoleInUtf8&) = delete;
+    ~ConsoleInUtf8() {
+        if (before_ != 0) {
+            SetConsoleOutputCP(before_);
+        }
+    }
+
+  private:
+    UINT before_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Plain "\n" line ends, for the shell scripts that read the output.
     _setmode(_fileno(stdout), _O_BINARY);
+    const ConsoleInUtf8 console;
     nm::Arguments args;
     try {
         args = nm::ParseArguments(argc, argv);
+        if (!args.undo && !args.listJournals) {
+            args.files = nm::GatherFiles(args);
+        }
     } catch (const nm::UsageError& error) {
         std::fprintf(stderr, "renhost: %s\n%s", error.what.c_str(), nm::kUsage);
         return 2;
     }
-    if (args.undo) {
-        const int status = nm::UndoJournal(*args.undo, args.tsv);
+    if (args.undo || args.listJournals) {
+        const int status =
+            args.undo ? nm::UndoJournal(args.undoJournal, args.tsv) : nm::ListJournals();
         std::fflush(stdout);
         return status;
     }
     HMODULE dll = LoadLibraryA(args.dll.c_str());
     if (dll == nullptr) {
-        std::fprintf(stderr, "renhost: cannot load %s (error %lu)\n", args.dll.c_str(),
-                     GetLastError());
+        std::fprintf(stderr, "renhost: cannot load %s (error %lu)\n",
+                     nm::FromAnsi(args.dll).c_str(), GetLastError());
         return 1;
     }
     nm::Plugin plugin;

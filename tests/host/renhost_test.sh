@@ -10,7 +10,8 @@ trap 'rm -rf "$work"' EXIT
 renhost() { renhost_in "$work" "" "$@"; }
 renhost_in() {  # renhost_in FOLDER "VAR=VALUE ..." ARGS...
     local dir=$1 vars=$2; shift 2
-    (cd "$dir" && env $vars LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/renhost.exe" "$@")
+    # exe=renhost-legacy.exe: the host in the system's code page (1251 here)
+    (cd "$dir" && env $vars LANG=ru_RU.UTF-8 TZ=UTC timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/${exe:-renhost.exe}" "$@")
 }
 
 file IMG_0001.JPG photo
@@ -20,11 +21,12 @@ expect "preview tsv" "$out" "$(printf 'preview\t%s\\IMG_0001.JPG\t%s\\IMG_0001_0
 expect "preview exit code" "$rc" 0
 expect "preview leaves the file" "$(cat "$work/IMG_0001.JPG")" photo
 
-out=$(renhost --name '[Y][M][D]' IMG_0001.JPG 2>/dev/null); rc=$?
+out=$(renhost --name '[Y][M][D]' IMG_0001.JPG 2>"$work/stderr"); rc=$?
 expect "rename text" "$out" "$W\\IMG_0001.JPG -> $W\\20261207.JPG"
 expect "rename exit code" "$rc" 0
 expect "renamed file" "$(cat "$work/20261207.JPG" 2>/dev/null)" photo
-expect "default journal" "$(cd "$work" && ls renhost-*.journal | grep -c '^renhost-[0-9]\{8\}-[0-9]\{6\}\.journal$')" 1
+# Kept out of the user's folder, and named on stderr.
+expect "default journal" "$(find "$work" -maxdepth 1 -name '*.journal' | wc -l)/$(tr -d '\r' <"$work/stderr" | grep -c '^renhost: journal C:\\users\\.*\\AppData\\Local\\namemask\\journals\\renhost-[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\?\.journal$')" 0/1
 
 # The plug-in's own move (--direct): the second file would take the name the first already has.
 file a.txt alpha
@@ -103,7 +105,43 @@ batch "cycle of three" ""                            "1.txt=one 2.txt=two 3.txt=
 batch "renumbering"    ""                            "img_2.txt=two img_3.txt=three"    "--name 'img_[C]' --start 3 img_2.txt img_3.txt"    0  "renamed renamed"              "img_3.txt=two img_4.txt=three "                 =
 batch "skip conflicts" ""                            "a.txt=A b.txt=B c.txt=C x_a.txt=X" "--skip-conflicts --name 'x_[N]' a.txt b.txt c.txt" 1 "conflict renamed renamed"     "a.txt=A x_a.txt=X x_b.txt=B x_c.txt=C "         =
 batch "killed"         RENHOST_FAIL_AFTER_MOVES=2    "1.txt=one 2.txt=two 3.txt=three"  "--name '[C]' 3.txt 1.txt 2.txt"                    3  ""                             "*"                                              =
+batch "cycle killed at its last move" RENHOST_FAIL_AFTER_MOVES=3 "1.txt=one 2.txt=two 3.txt=three" "--name '[C]' 3.txt 1.txt 2.txt" 3 "" "*"  =
 batch "move fails"     RENHOST_TAKE_TARGET_AT_MOVE=2 "a.txt=A b.txt=B c.txt=C"          "--name 'x_[N]' a.txt b.txt c.txt"                  1  "renamed move-failed planned"  "b.txt=B c.txt=C x_a.txt=A x_b.txt=taken "       "a.txt=A b.txt=B c.txt=C x_b.txt=taken "
+# Every name under UTF-8, a 4-byte character too.
+batch "beyond any ANSI" ""                           "Привет😀.txt=E ё.txt=Ё"           "--name 'x_[N]' Привет😀.txt ё.txt"                 0  "renamed renamed"              "x_Привет😀.txt=E x_ё.txt=Ё "                    =
+# Patterns: files only, in Explorer's order, one pattern after the other; a file given by
+# a pattern and by name is given twice.
+mkdir -p "$work/dir.txt"
+printf 'b.txt\r\nПривет😀.txt\n\na.txt\n' >"$work/list"
+batch "patterns"       ""                            "IMG_10.txt=ten IMG_2.txt=two b.txt=B" "--name '[C]_[N]' 'IMG_*.txt' '*.txt'"          1  "planned planned planned conflict conflict" = -
+batch "pattern order"  ""                            "IMG_10.txt=ten IMG_2.txt=two b.txt=B" "--name '[C]_[N]' 'IMG_?.txt' '*_1?.txt' b.txt"  0  "renamed renamed renamed"      "1_IMG_2.txt=two 2_IMG_10.txt=ten 3_b.txt=B "    =
+batch "no match"       ""                            "a.txt=A"                          "--name x a.txt '*.jpg'"                            2  ""                             =                                                -
+batch "files from"     ""                            "a.txt=A b.txt=B Привет😀.txt=E"   "--name '[C]' --files-from ../list"                 0  "renamed renamed renamed"      "1.txt=B 2.txt=E 3.txt=A "                       =
+out=$(cd "$work" && printf 'IMG_0002.JPG\n' | renhost --tsv --preview --files-from - --name 'in_[N]' 2>&1)
+expect "files from stdin" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\in_IMG_0002.JPG' "$W")"
+out=$(renhost --tsv --preview --name '[N]' 'dir*' 2>&1); rc=$?
+expect "pattern takes no folder" "$rc $(echo "$out" | head -1 | tr -d '\r')" "2 renhost: no file matches dir*"
+rmdir "$work/dir.txt"
+
+# A journal says its code page: the UTF-8 host refuses one the legacy host wrote, which
+# undoes it itself.
+exe=renhost-legacy.exe batch "legacy host" ""   "ж.txt=Ж"                          "--name 'x_[N]' ж.txt"                              0  "renamed"                      "x_ж.txt=Ж "                                     -
+out=$(renhost_in "$work/case" "" --undo "$journal" 2>&1); rc=$?
+expect "code page refused" "$rc: $(listing)" "1: x_ж.txt=Ж "
+expect "code page refusal says why" "$(echo "$out" | grep -c 'written in code page 1251 and this renhost runs in 65001')" 1
+exe=renhost-legacy.exe renhost_in "$work/case" "" --undo "$journal" >/dev/null 2>&1; rc=$?
+expect "legacy host undoes its own" "$rc: $(listing)" "0: ж.txt=Ж "
+
+# Kept journals: --undo without one takes the latest batch not yet undone, then the one
+# before it (here the first rename above); --journals lists them, oldest first.
+rm -rf "$work/kept" && mkdir "$work/kept" && printf K >"$work/kept/k.txt"
+renhost_in "$work/kept" "" --name 'kept_[N]' k.txt >/dev/null 2>&1
+renhost_in "$work/kept" "" --undo >/dev/null 2>&1; rc=$?
+expect "undo the latest" "$rc: $(ls "$work/kept")" "0: k.txt"
+out=$(renhost --journals 2>/dev/null | tail -1)
+expect "journals listed" "$(echo "$out" | cut -f2-4)" "$(printf '1 moves\tundone\t%s\\kept' "$W")"
+renhost_in "$work/kept" "" --undo >/dev/null 2>&1; rc=$?
+expect "undo the one before" "$rc: $(ls "$work/kept") $(cat "$work/IMG_0001.JPG" 2>&1)" "0: k.txt photo"
 
 # A name taken again before --undo stays with its new owner; the rest goes back.
 batch "undo blocked"   ""                            "a.txt=A b.txt=B"                  "--name 'x_[N]' a.txt b.txt"                        0  "renamed renamed"              "x_a.txt=A x_b.txt=B "                           -
