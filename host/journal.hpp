@@ -23,15 +23,9 @@
 #include <string>
 
 #include "engine/plan.hpp"
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace nm {
-
-struct CloseFile {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using FileHandle = UniqueHandle<HANDLE, CloseFile>;
 
 struct JournalError {
     std::string what;  // UTF-8

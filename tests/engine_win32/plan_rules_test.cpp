@@ -8,14 +8,9 @@
 
 #include <string>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace {
-
-struct HandleCloser {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
-};
 
 struct FoldRow {
     UINT codePage;  // 0: any
@@ -56,8 +51,8 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     const std::string names[] = {"a long file name.text", "Mixed.Case", "b.txt"};
     for (const std::string& name : names) {
-        const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
-            (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        const nm::FileHandle file(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_NEW, 0, nullptr));
         ASSERT_TRUE(file) << name;
     }
     char shortPath[MAX_PATH] = "";
