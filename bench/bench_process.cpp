@@ -6,8 +6,12 @@
 // Same files, same run, alternating, so Wine's and the disk's moods touch all sides alike.
 //
 //   bench_process [FILES] [ROUNDS]      defaults 2000 files (folders of 500), 5 rounds
+//   bench_process scale [SIZES...]      defaults 2000 20000 100000: each size once, all its
+//                                       files in one folder, planned and journalled
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "engine/plan.hpp"
+#include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
 #include "host/journal.hpp"
 #include "plugin/exports.h"
@@ -43,22 +48,206 @@ void setMask(char (&field)[100], const char* text) {
     std::memcpy(field, text, std::strlen(text));
 }
 
+// The most memory the process has held so far: its peak private bytes.
+double peakBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(std::max(counters.PeakPagefileUsage, counters.PeakWorkingSetSize));
+}
+
+// Progress on stderr, a line per tenth, so that a long run shows it is alive.
+void progress(const char* what, int files, int done) {
+    if (files >= 10 && done % (files / 10) == 0 && done > 0) {
+        std::fprintf(stderr, "  %s %d/%d\n", what, done, files);
+    }
+}
+
+struct ScaleResult {
+    int files = 0;
+    bool moved = false;
+    double create = 0, preview = 0, plan = 0, journal = 0, moves = 0, records = 0;  // seconds
+    double memory = 0;  // peak bytes above the process's footprint before the first size
+    // The host's own work: the plug-in's previews, the plan, the journal and its records.
+    double ours() const { return preview + plan + journal + records; }
+    double total() const { return ours() + moves; }
+};
+
+struct ScaleOptions {
+    std::string made;  // a folder holding, per size, a folder of that many files made already
+    int movesUpTo = 1 << 30;  // larger batches are planned and journalled, not moved
+    std::vector<int> sizes;
+};
+
+// One batch as the reference host runs it, all files in one folder: every file previewed
+// through process, the batch planned, the journal written, then each move made and
+// recorded. Files made here are timed apart (Wine's cost of a new name in the folder).
+std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, NamemaskProcess process,
+                                    RenameOptions* record, double footprint) {
+    ScaleResult result{files, files <= options.movesUpTo};
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const bool made = !options.made.empty();
+    const std::string folder = made ? options.made + "\\" + std::to_string(files)
+                                    : std::string(temp) + "nm_scale_" + std::to_string(files);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::fprintf(stderr, "scale: %d files in %s\n", files, folder.c_str());
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(files));
+    double start = now();
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\IMG_%06d.dat", i);
+        paths.push_back(folder + name);
+        if (!made) {
+            CloseHandle(CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    0, nullptr));
+            progress("made", files, i + 1);
+        }
+    }
+    result.create = made ? 0 : now() - start;
+
+    setMask(record->NameMask, "[N]");
+    setMask(record->ExtMask, "bak");
+    std::vector<nm::PlanRequest> requests;
+    requests.reserve(paths.size());
+    start = now();
+    for (int i = 0; i < files; ++i) {
+        const char* path = paths[i].c_str();
+        process(&path, path, i, 0, &record, 1);
+        requests.push_back({paths[i], path != paths[i].c_str() ? path : ""});
+        progress("previewed", files, i + 1);
+    }
+    result.preview = now() - start;
+    start = now();
+    const nm::Plan plan = nm::MakePlan(requests, nm::WindowsPlanRules(), false);
+    result.plan = now() - start;
+    std::fputs("  planned\n", stderr);
+    start = now();
+    const std::string journalPath = folder + ".journal";
+    std::optional<nm::JournalWriter> journal(std::in_place, journalPath, plan.moves);
+    result.journal = now() - start;
+    int failed = files - static_cast<int>(plan.moves.size());
+    for (std::size_t m = 0; result.moved && m < plan.moves.size(); ++m) {
+        start = now();
+        failed += MoveFileExA(plan.moves[m].from.c_str(), plan.moves[m].to.c_str(), 0) == 0;
+        const double moved = now();
+        failed += !journal->RecordDone(m);
+        result.moves += moved - start;
+        result.records += now() - moved;
+        progress("moved", files, static_cast<int>(m) + 1);
+    }
+    result.memory = peakBytes() - footprint;
+    journal.reset();
+    DeleteFileA(journalPath.c_str());
+    for (std::size_t m = 0; result.moved && !made && m < plan.moves.size(); ++m) {
+        DeleteFileA(plan.moves[m].to.c_str());
+    }
+    for (std::size_t m = 0; result.moved && made && m < plan.moves.size(); ++m) {
+        MoveFileA(plan.moves[m].to.c_str(), plan.moves[m].from.c_str());  // ready for a rerun
+    }
+    for (const std::string& path : paths) {
+        if (!made) {
+            DeleteFileA(path.c_str());  // those that did not move
+        }
+    }
+    if (!made) {
+        RemoveDirectoryA(folder.c_str());
+    }
+    if (failed != 0) {
+        std::fprintf(stderr, "bench_process: %d of %d files not renamed\n", failed, files);
+        return std::nullopt;
+    }
+    return result;
+}
+
+// Cost per file as the batch grows: it must stay within 1.3 times that of the smallest
+// size, and memory per file must stay about the same (grow linearly).
+int scale(int argc, char** argv, NamemaskProcess process, RenameOptions* record) {
+    ScaleOptions options;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--made") == 0 && i + 1 < argc) {
+            options.made = argv[++i];
+        } else if (std::strcmp(argv[i], "--moves-up-to") == 0 && i + 1 < argc) {
+            options.movesUpTo = std::atoi(argv[++i]);
+        } else if (std::atoi(argv[i]) > 0) {
+            options.sizes.push_back(std::atoi(argv[i]));
+        } else {
+            std::fprintf(stderr, "bench_process: bad argument %s\n", argv[i]);
+            return 1;
+        }
+    }
+    if (options.sizes.empty()) {
+        options.sizes = {2000, 20000, 100000};
+    }
+    std::sort(options.sizes.begin(), options.sizes.end());  // peak memory only grows
+    const double footprint = peakBytes();
+    std::vector<ScaleResult> results;
+    for (const int files : options.sizes) {
+        const std::optional<ScaleResult> result =
+            scaleRun(files, options, process, record, footprint);
+        if (!result) {
+            return 1;
+        }
+        results.push_back(*result);
+    }
+    const double us = 1e6;
+    std::printf(
+        "scale: files in one folder, previewed, planned, journalled and moved "
+        "(microseconds per file; \"ours\": all but the moves)\n");
+    std::printf("%9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "files", "ours", "preview", "plan",
+                "journal", "records", "moves", "total", "new file", "B/file");
+    for (const ScaleResult& r : results) {
+        const double n = r.files;
+        std::printf("%9d %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.0f\n", r.files,
+                    r.ours() * us / n, r.preview * us / n, r.plan * us / n, r.journal * us / n,
+                    r.records * us / n, r.moves * us / n, r.moved ? r.total() * us / n : 0.0,
+                    r.create * us / n, r.memory / n);
+    }
+    const ScaleResult& base = results.front();
+    const ScaleResult& last = results.back();
+    auto perFile = [](double seconds, int files) { return seconds / files; };
+    std::printf("scale: %d files cost %.2f times per file what %d do, moves aside (target 1.3)",
+                last.files, perFile(last.ours(), last.files) / perFile(base.ours(), base.files),
+                base.files);
+    for (auto r = results.rbegin(); r != results.rend(); ++r) {
+        if (r->moved && r->files > base.files && base.moved) {
+            std::printf("; with the moves %.2f at %d",
+                        perFile(r->total(), r->files) / perFile(base.total(), base.files),
+                        r->files);
+            break;
+        }
+    }
+    // The smallest batch's memory is mostly fixed costs; linear growth shows between the two
+    // largest.
+    const ScaleResult& before = results[results.size() > 1 ? results.size() - 2 : 0];
+    std::printf("; memory per file %.2f times that at %d (linear: about 1)\n",
+                (last.memory / last.files) / (before.memory / before.files), before.files);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-    HMODULE dll = LoadLibraryA(NAMEMASK_DLL_NAME);
-    auto process =
-        reinterpret_cast<NamemaskProcess>(reinterpret_cast<void*>(GetProcAddress(dll, "process")));
-    auto newOpt =
-        reinterpret_cast<NamemaskNewOpt>(reinterpret_cast<void*>(GetProcAddress(dll, "newOpt")));
-    if (process == nullptr || newOpt == nullptr || files <= 0 || rounds <= 0) {
-        std::fputs("bench_process: cannot load " NAMEMASK_DLL_NAME " or bad arguments\n", stderr);
+    const nm::Module dll(LoadLibraryA(NAMEMASK_DLL_NAME));
+    auto process = reinterpret_cast<NamemaskProcess>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "process")));
+    auto newOpt = reinterpret_cast<NamemaskNewOpt>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "newOpt")));
+    RenameOptions* record = nullptr;
+    if (process == nullptr || newOpt == nullptr || newOpt(&record) == nullptr) {
+        std::fputs("bench_process: cannot load " NAMEMASK_DLL_NAME "\n", stderr);
         return 1;
     }
-    RenameOptions* record = nullptr;
-    newOpt(&record);
+    if (argc > 1 && std::strcmp(argv[1], "scale") == 0) {
+        return scale(argc, argv, process, record);
+    }
+    const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+    if (files <= 0 || rounds <= 0) {
+        std::fputs("bench_process: bad arguments\n", stderr);
+        return 1;
+    }
 
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);

@@ -325,6 +325,8 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
         std::fputs("renhost: the plug-in could not allocate a record\n", stderr);
         return 1;
     }
+    // Edited in place from here on, so the owner keeps the pointer it was given.
+    const BoundOwner<RenameOptions*, NamemaskFreeOpt> owner({record, plugin.freeOpt});
     putMask(record->NameMask, args.nameMask);
     putMask(record->ExtMask, args.extMask);
     record->CounterStart = args.start;
@@ -339,7 +341,6 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
         DestroyWindow(host);
         if (confirmed == 0) {
             std::fputs("renhost: options cancelled; nothing renamed\n", stderr);
-            plugin.freeOpt(record);
             return 1;
         }
         if (!args.tsv && description != nullptr) {
@@ -347,10 +348,8 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
         }
     }
 
-    const int status = args.preview || args.direct ? runDirect(plugin, &record, args)
-                                                   : runPlanned(plugin, &record, args);
-    plugin.freeOpt(record);
-    return status;
+    return args.preview || args.direct ? runDirect(plugin, &record, args)
+                                       : runPlanned(plugin, &record, args);
 }
 
 }  // namespace nm

@@ -18,21 +18,10 @@
 #include <string>
 
 #include "engine/plan.hpp"
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 #include "host/journal_reader.hpp"
 
 namespace nm {
-
-struct CloseFile {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using FileHandle = UniqueHandle<HANDLE, CloseFile>;
-struct CloseFind {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE handle) const noexcept { FindClose(handle); }
-};
-using FindHandle = UniqueHandle<HANDLE, CloseFind>;
 
 class JournalWriter {
   public:

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/win32/handles.hpp"
 #include "host/batch.hpp"
 #include "host/command_line.hpp"
 #include "host/file_list.hpp"
@@ -92,7 +93,8 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return status;
     }
-    HMODULE dll = LoadLibraryA(args.dll.c_str());
+    const nm::Module library(LoadLibraryA(args.dll.c_str()));  // unloaded last, at the end of main
+    const HMODULE dll = library.get();
     if (dll == nullptr) {
         std::fprintf(stderr, "renhost: cannot load %s (error %lu)\n",
                      nm::FromAnsi(args.dll).c_str(), GetLastError());
@@ -114,6 +116,5 @@ int main(int argc, char** argv) {
         status = nm::RunBatch(plugin, args);
     }
     std::fflush(stdout);
-    FreeLibrary(dll);
     return status;
 }

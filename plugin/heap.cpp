@@ -2,17 +2,12 @@
 
 #include <windows.h>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace nm {
 namespace {
 
-struct HeapDeleter {
-    void operator()(HANDLE heap) const noexcept { HeapDestroy(heap); }
-};
-using UniqueHeap = UniqueHandle<HANDLE, HeapDeleter>;
-
-UniqueHeap heap;  // owned from load to unload
+Heap heap;  // owned from load to unload
 
 }  // namespace
 

@@ -4,16 +4,10 @@
 
 #include <cstring>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace nm {
 namespace {
-
-struct FindCloser {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE search) const noexcept { FindClose(search); }
-};
-using UniqueFind = UniqueHandle<HANDLE, FindCloser>;
 
 // No file name holds these, but FindFirstFileA would match them against other names and
 // give some other file's time. All lie below 0x40, so none is a double-byte trail byte.
@@ -28,7 +22,7 @@ std::optional<FileTime> ReadFileTime(const char* path) noexcept {
         return std::nullopt;
     }
     WIN32_FIND_DATAA entry;
-    if (!UniqueFind(FindFirstFileA(path, &entry))) {  // the search closes at once
+    if (!FindHandle(FindFirstFileA(path, &entry))) {  // the search closes at once
         return std::nullopt;
     }
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace nm {
 namespace {
@@ -26,11 +26,6 @@ std::string foldName(std::string_view path) {
                  wideLength);
     return std::string(reinterpret_cast<const char*>(upper.data()), upper.size() * sizeof(wchar_t));
 }
-
-struct FindCloser {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE find) const noexcept { FindClose(find); }
-};
 
 // Whether paths exist. A folder the plan asks about many times is listed once instead:
 // looking up a name that is not there can cost a scan of the whole folder (it does under
@@ -92,8 +87,7 @@ class Existence {
     static void list(std::string_view folderPath, Folder& folder) {
         folder.listed = true;
         WIN32_FIND_DATAA entry;
-        UniqueHandle<HANDLE, FindCloser> find(
-            FindFirstFileA((std::string(folderPath) + "*").c_str(), &entry));
+        FindHandle find(FindFirstFileA((std::string(folderPath) + "*").c_str(), &entry));
         if (!find) {
             folder.unreadable = true;
             return;

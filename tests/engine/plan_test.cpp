@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -108,10 +109,14 @@ void check(const Case& c) {
             }
         }
     }
+    std::set<std::string> temporary;  // no two cycles share one, even one after the other
     for (const nm::PlanMove& move : plan.moves) {
         SCOPED_TRACE(move.from + " -> " + move.to);
         const nm::PlanRequest& request = c.requests.at(move.file);
         EXPECT_TRUE(move.from == request.from || move.to == request.to);
+        if (move.to != request.to) {
+            EXPECT_TRUE(temporary.insert(upper(move.to)).second);
+        }
         EXPECT_EQ(move.to.substr(0, 2), request.from.substr(0, 2));  // stays in its folder
         const auto source = disk.find(upper(move.from));
         ASSERT_TRUE(source != disk.end() && source->second == move.from);
@@ -131,9 +136,14 @@ TEST(MakePlan, FindsConflictsAndOrdersTheMoves) {
         {"target on disk", inFolder("a>TAKEN b>y"), "E P", 0, false, {"d\\taken"}},
         {"target stays", inFolder("a>B b>b e>c c>"), "T1 U T3 U", 0},
         {"given twice", inFolder("a>x A>y A>"), "P G0 G0", 1, true},
+        // The first time a file is given decides whether its place comes free.
+        {"given twice, its place wanted", inFolder("b>a a>x A>y"), "P P G1", 2, true},
+        {"given twice, its place wanted, not skipped", inFolder("b>a a>x A>y"), "P P G1", 0},
+        {"given twice and staying, its place wanted", inFolder("b>a a> A>y"), "T1 U G1", 0, true},
         // A swap, with the first two temporary names taken.
         {"swap", inFolder("a>b b>a c>~nm2.tmp"), "P P P", 4, false, {"d\\~NM1.TMP"}},
         {"three-file cycle", inFolder("a>b b>c c>a"), "P P P", 4},
+        {"two cycles", inFolder("a>b b>a c>e e>c"), "P P P P", 6, false, {"d\\~NM2.TMP"}},
         {"renumbering chain", inFolder("img_1>img_2 img_2>img_3 img_3>img_4"), "P P P", 3},
         {"letter case only", inFolder("a>A b>c c>B"), "P P P", 4},
         {"letter case only, name wanted", inFolder("a>A b>a"), "S1 S0", 0},
@@ -148,15 +158,19 @@ TEST(MakePlan, FindsConflictsAndOrdersTheMoves) {
 }
 
 TEST(MakePlan, RejectsNamesWindowsRefuses) {
-    const std::vector<std::string> bad = {
+    std::vector<std::string> bad = {
         "a?",       "a<b",  "a>b",  "a|b", "\"q\"",   "a*b", "a:b",     R"(sub\x)",
         "a/b",      "t\t",  "dot.", "x ",  ".",       "..",  "CON.txt", "con",
         "nul .txt", "Lpt9", "COM1", "aux", "prn.a.b", "",
     };
     const std::vector<std::string> good = {"COM0.txt",  "console", "LPT",
                                            ".htaccess", "a b.c",   "1234567890"};
+    for (char control = 1; control < 32; ++control) {
+        bad.push_back(std::string("a") + control + "b");
+    }
     Case c{"names", {}, "", good.size() + 2, true, {}, 12};
-    for (const auto& [names, code] : {std::pair(&bad, "I "), std::pair(&good, "P ")}) {
+    for (const auto& [names, code] :
+         {std::pair(&std::as_const(bad), "I "), std::pair(&good, "P ")}) {
         for (const std::string& name : *names) {
             c.requests.push_back({"d\\f" + std::to_string(c.requests.size()), "d\\" + name});
             c.expected += code;
@@ -183,9 +197,12 @@ TEST(MakePlan, ReadsDoubleByteCharacters) {
         {"d\\x" + wide, "d\\y"},
         {"d\\c", "d\\" + wide + wide + wide + wide + "1"},
         {"d\\e", "d\\" + wide + wide + wide + wide + wide + "1"},
+        // The name ends in a character, not in the dot or blank before it.
+        {"d\\f", "d\\a." + wide},
+        {"d\\g", "d\\a " + wide},
     };
-    check({"double-byte", requests, "P P P P L", 4, true, {}, 7, true});
-    check({"single-byte", requests, "I I I I I", 0, true, {}, 7});
+    check({"double-byte", requests, "P P P P L P P", 6, true, {}, 7, true});
+    check({"single-byte", requests, "I I I I I I I", 0, true, {}, 7});
 }
 
 }  // namespace

@@ -9,16 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace {
 
 using nm::FileTime;
-
-struct HandleCloser {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
-};
 
 class ReadFileTime : public ::testing::Test {
   protected:
@@ -40,8 +35,8 @@ class ReadFileTime : public ::testing::Test {
     // A file whose last-write time, read back in local time, is `local`.
     std::string makeFile(const std::string& name, const SYSTEMTIME& local) {
         made_.push_back(folder_ + name);
-        nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
-            made_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        nm::FileHandle file(CreateFileA(made_.back().c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, 0, nullptr));
         FILETIME localTime, utc;
         EXPECT_TRUE(SystemTimeToFileTime(&local, &localTime) &&
                     LocalFileTimeToFileTime(&localTime, &utc) &&

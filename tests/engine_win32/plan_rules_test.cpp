@@ -7,15 +7,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-#include "engine/unique_handle.hpp"
+#include "engine/win32/handles.hpp"
 
 namespace {
-
-struct HandleCloser {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
-};
 
 struct FoldRow {
     UINT codePage;  // 0: any
@@ -33,6 +29,8 @@ const FoldRow kFoldRows[] = {
     {1252, "C:\\caf\xe9.txt", "C:\\CAF\xc9.TXT", true},                     // é, É
     {932, "C:\\\x82\x81.txt", "C:\\\x82\x60.txt", true},                    // full-width a, A
     {932, "C:\\\x83\x5c.txt", "C:\\\x83\x7c.txt", false},                   // two katakana
+    {932, "C:\\x.\x83\x5c", "C:\\X.\x83\x5c", true},
+    {932, "C:\\x \x83\x5c", "C:\\X \x83\x7c", false},
 };
 
 TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
@@ -54,10 +52,13 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     const std::string folder =
         temp + ("nm_plan_rules_" + std::to_string(GetCurrentProcessId())) + '\\';
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
-    const std::string names[] = {"a long file name.text", "Mixed.Case", "b.txt"};
+    std::vector<std::string> names = {"a long file name.text", "Mixed.Case", "b.txt"};
+    if (GetACP() == 932) {  // the last character, after a dot or blank, ends in a "\" byte
+        names.insert(names.end(), {"x.\x83\x5c", "y \x83\x5c"});
+    }
     for (const std::string& name : names) {
-        const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
-            (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        const nm::FileHandle file(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_NEW, 0, nullptr));
         ASSERT_TRUE(file) << name;
     }
     char shortPath[MAX_PATH] = "";
@@ -78,6 +79,10 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
         folder,
         folder + "..\\" + names[2],
         folder + shortName,
+        folder + "X.\x83\x5c",
+        folder + "Y \x83\x5c",
+        folder + "Y \x83\x7c",
+        folder + "b\x01.txt",
     };
     const nm::PlanRules rules = nm::WindowsPlanRules();
     for (int round = 0; round < 10; ++round) {  // the first ask one by one, later ones list
