@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 // Both operations are defined by a scan copy and a result copy: every pass searches the scan copy
 // from its start, and inserted text enters the scan copy as NULs so that it never matches. Done
@@ -28,8 +29,18 @@ constexpr bool isDigit(char c) noexcept {
 //   non-empty insertion: it would then hold an inserted character, a NUL in the scan copy.
 class Splicer {
   public:
-    Splicer(std::string_view tmpl, std::string_view needle) : rest_(tmpl), needle_(needle) {
+    Splicer(std::string_view tmpl, std::string_view needle, const CodePage& codePage)
+        : tmpl_(tmpl), rest_(tmpl), needle_(needle) {
         out_.reserve(tmpl.size());
+        if (needsCharStarts(tmpl, needle, codePage)) {
+            charWise_ = true;
+            templateStarts_.resize(tmpl.size() + 1, 0);
+            for (std::size_t at = 0; at < tmpl.size(); at += codePage.charSize(tmpl, at)) {
+                templateStarts_[at] = 1;
+            }
+            templateStarts_[tmpl.size()] = 1;
+            outStarts_.reserve(tmpl.size());
+        }
     }
 
     // Finds the leftmost occurrence of the needle, moves the text before it into the result, and
@@ -45,24 +56,35 @@ class Splicer {
                 const std::size_t inRest = n - inOut;
                 if (inRest <= rest_.size() &&
                     std::string_view(out_).substr(at) == needle_.substr(0, inOut) &&
-                    rest_.substr(0, inRest) == needle_.substr(inOut)) {
+                    rest_.substr(0, inRest) == needle_.substr(inOut) &&
+                    (!charWise_ || (outStarts_[at] != 0 && startsInRest(inRest)))) {
                     out_.resize(at);
+                    if (charWise_) {
+                        outStarts_.resize(at);
+                    }
                     rest_.remove_prefix(inRest);
                     return true;
                 }
             }
         }
-        const std::size_t pos = rest_.find(needle_);
+        std::size_t pos = rest_.find(needle_);
+        while (charWise_ && pos != std::string_view::npos &&
+               !(startsInRest(pos) && startsInRest(pos + n))) {
+            pos = rest_.find(needle_, pos + 1);
+        }
         if (pos == std::string_view::npos) {
             return false;
         }
-        out_.append(rest_.substr(0, pos));
-        rest_.remove_prefix(pos + n);
+        keepTemplate(pos);
+        rest_.remove_prefix(n);
         return true;
     }
 
     void insert(std::string_view piece) {
         out_.append(piece);
+        if (charWise_) {
+            outStarts_.resize(out_.size(), 1);  // NULs in the scan copy: one character each
+        }
         if (piece.empty()) {
             closedUp_ = true;
         } else {
@@ -70,13 +92,17 @@ class Splicer {
         }
     }
 
-    // Puts back text that was taken but not replaced; it counts as template text, not as inserted.
+    // Puts back text that was taken but not replaced; it counts as template text, not as
+    // inserted. Only finish may follow.
     void restore(std::string_view text) { out_.append(text); }
 
     // Takes the text not reached yet up to and including the first `last` in it (a range text
     // that ends with "]"). False, taking nothing, when there is no such character.
     bool takeThrough(char last, std::string_view& taken) noexcept {
-        const std::size_t at = rest_.find(last);
+        std::size_t at = rest_.find(last);
+        while (charWise_ && at != std::string_view::npos && !startsInRest(at)) {
+            at = rest_.find(last, at + 1);
+        }
         if (at == std::string_view::npos) {
             return false;
         }
@@ -93,11 +119,46 @@ class Splicer {
     }
 
   private:
+    // The characters of the template are fixed when the call begins: a removed occurrence
+    // begins and ends between characters, so text that closes up around it never forms a
+    // new one. Byte positions are enough where every byte is a character, and in UTF-8 for a
+    // needle that begins and ends with ASCII, which no multi-byte character holds.
+    static bool needsCharStarts(std::string_view tmpl, std::string_view needle,
+                                const CodePage& codePage) noexcept {
+        if (codePage.singleByte() ||
+            std::none_of(tmpl.begin(), tmpl.end(), [](char c) { return (c & 0x80) != 0; })) {
+            return false;
+        }
+        if (codePage.kind == CodePageKind::Utf8) {
+            return (needle.front() & 0x80) != 0 || (needle.back() & 0x80) != 0;
+        }
+        return true;
+    }
+
+    bool startsInRest(std::size_t offset) const noexcept {
+        return templateStarts_[static_cast<std::size_t>(rest_.data() - tmpl_.data()) + offset] != 0;
+    }
+
+    // Moves the first `count` bytes not reached yet into the result, as template text.
+    void keepTemplate(std::size_t count) {
+        if (charWise_) {
+            const auto from = templateStarts_.begin() + (rest_.data() - tmpl_.data());
+            outStarts_.insert(outStarts_.end(), from, from + static_cast<std::ptrdiff_t>(count));
+        }
+        out_.append(rest_.substr(0, count));
+        rest_.remove_prefix(count);
+    }
+
+    std::string_view tmpl_;
     std::string out_;
     std::string_view rest_;
     std::string_view needle_;
     std::size_t frozen_ = 0;
     bool closedUp_ = false;
+    bool charWise_ = false;
+    std::vector<unsigned char> templateStarts_;  // per template byte and its end: 1 where a
+                                                 // character begins
+    std::vector<unsigned char> outStarts_;       // the same for the result's bytes
 };
 
 // Cutting the piece: start s (1-based) and length k, both exact (64 bits).
@@ -114,14 +175,38 @@ std::string_view cutPiece(std::string_view value, std::int64_t s, std::int64_t k
     return value.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(k));
 }
 
+// The same by characters of the code page: s and k count characters, length is the value's
+// number of characters.
+std::string_view cutChars(std::string_view value, std::int64_t length, std::int64_t s,
+                          std::int64_t k, const CodePage& codePage) noexcept {
+    if (length == 0) {
+        return {};
+    }
+    s = std::max<std::int64_t>(s, 1);
+    if (s > length || k <= 0) {
+        return {};
+    }
+    k = std::min(k, length - s + 1);
+    std::size_t begin = 0;
+    for (std::int64_t skip = s - 1; skip > 0; --skip) {
+        begin += codePage.charSize(value, begin);
+    }
+    std::size_t end = begin;
+    for (; k > 0; --k) {
+        end += codePage.charSize(value, end);
+    }
+    return value.substr(begin, end - begin);
+}
+
 // Range forms. All arithmetic is in 64 bits: a start of -2147483648 or a start plus a count beyond
 // the 32-bit range give exact bounds, and the piece is then cut by the usual rules.
-bool selectPiece(std::string_view range, std::string_view value, std::string_view& piece) noexcept {
+bool selectPiece(std::string_view range, std::string_view value, const CodePage& codePage,
+                 std::string_view& piece) noexcept {
     if (!range.empty() && range.front() == ']') {
         piece = value;
         return true;
     }
-    const auto length = static_cast<std::int64_t>(value.size());
+    const auto length = static_cast<std::int64_t>(CharCount(value, codePage));
     std::int32_t number = 0;
     if (!TakeNumber(range, number)) {
         return false;
@@ -134,7 +219,7 @@ bool selectPiece(std::string_view range, std::string_view value, std::string_vie
     if (range.empty() || range.front() != ']') {
         // A successful number never takes the closing "]", so there is a character to drop here.
         const bool toEnd = !range.empty() && range.front() == '-';
-        range.remove_prefix(std::min<std::size_t>(1, range.size()));
+        range.remove_prefix(range.empty() ? 0 : codePage.charSize(range, 0));
         end = length;
         if (range.empty() || range.front() != ']') {
             if (!TakeNumber(range, number)) {
@@ -147,17 +232,27 @@ bool selectPiece(std::string_view range, std::string_view value, std::string_vie
             }
         }
     }
-    piece = cutPiece(value, start, end - start + 1);
+    piece = codePage.singleByte() ? cutPiece(value, start, end - start + 1)
+                                  : cutChars(value, length, start, end - start + 1, codePage);
     return true;
 }
 
-bool expand(std::string& tmpl, std::string_view prefix, std::string_view value) {
-    Splicer splicer(tmpl, prefix);
+bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
+            const CodePage& codePage) {
+    Splicer splicer(tmpl, prefix, codePage);
+    // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
+    // real prefix); the token then ends there and the range text is empty, which fails. An
+    // occurrence is whole characters, so the prefix's own characters are those it has there.
+    std::size_t inPrefix = std::string_view::npos;
+    for (std::size_t at = 0; at < prefix.size(); at += codePage.charSize(prefix, at)) {
+        if (prefix[at] == ']') {
+            inPrefix = at;
+            break;
+        }
+    }
     bool outcome = true;
     while (splicer.takeOccurrence()) {
-        // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
-        // real prefix); the token then ends there and the range text is empty, which fails.
-        if (const std::size_t inPrefix = prefix.find(']'); inPrefix != std::string_view::npos) {
+        if (inPrefix != std::string_view::npos) {
             splicer.restore(prefix.substr(inPrefix + 1));
             outcome = false;
             break;
@@ -169,7 +264,7 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value) 
             break;
         }
         std::string_view piece;
-        if (!selectPiece(range, value, piece)) {
+        if (!selectPiece(range, value, codePage, piece)) {
             outcome = false;  // the token stays cut out
             break;
         }
@@ -242,22 +337,24 @@ bool TakeNumber(std::string_view& text, std::int32_t& number) noexcept {
     return true;
 }
 
-bool ExpandToken(std::string& tmpl, std::string_view prefix, std::string_view value) noexcept {
+bool ExpandToken(std::string& tmpl, std::string_view prefix, std::string_view value,
+                 const CodePage& codePage) noexcept {
     if (prefix.empty() || tmpl.find(prefix) == std::string::npos) {
         return true;
     }
     try {
-        return expand(tmpl, prefix, value);
+        return expand(tmpl, prefix, value, codePage);
     } catch (...) {
         return false;  // exhausted memory; the template is as it was
     }
 }
 
-void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view value) {
+void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view value,
+                const CodePage& codePage) {
     if (literal.empty() || tmpl.find(literal) == std::string::npos) {
         return;
     }
-    Splicer splicer(tmpl, literal);
+    Splicer splicer(tmpl, literal, codePage);
     while (splicer.takeOccurrence()) {
         splicer.insert(value);
     }

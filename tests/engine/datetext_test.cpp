@@ -61,9 +61,9 @@ TEST(FormatFileTime, ReplacesSlashAndColonByTheLocalesSeparators) {
 // 2026 year 12 month 7 day in code page 932: the first character's trail byte is an "N".
 TEST(FormatFileTime, KeepsDoubleByteCharactersWhole) {
     nm::LocaleFormats japanese;
-    japanese.doubleByte = true;
+    japanese.codePage.kind = nm::CodePageKind::DoubleByte;
     for (int b : {0x8c, 0x93, 0x94})
-        japanese.leadBytes[b] = true;
+        japanese.codePage.leadBytes[b] = true;
     const char* pattern =
         "yyyy\x94NM\x8c\x8e"
         "d\x93\xfa";

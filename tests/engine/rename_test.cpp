@@ -1,5 +1,7 @@
 #include "engine/rename.hpp"
 
+#include "tests/engine/mask_reference.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -147,11 +149,7 @@ TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
 
 TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     nm::LocaleFormats japanese;
-    japanese.doubleByte = true;
-    for (int b = 0x81; b <= 0x9F; ++b)
-        japanese.leadBytes[b] = true;
-    for (int b = 0xE0; b <= 0xFC; ++b)
-        japanese.leadBytes[b] = true;
+    japanese.codePage = nm::reference::shiftJis();
 
     // 0x95 0x5C is one character whose second byte is a backslash.
     const std::string folder = "C:\\\x95\x5C\\";

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/unique_handle.hpp"
 
@@ -33,6 +34,24 @@ const FoldRow kFoldRows[] = {
     {1252, "C:\\caf\xe9.txt", "C:\\CAF\xc9.TXT", true},                     // é, É
     {932, "C:\\\x82\x81.txt", "C:\\\x82\x60.txt", true},                    // full-width a, A
     {932, "C:\\\x83\x5c.txt", "C:\\\x83\x7c.txt", false},                   // two katakana
+    {65001, "C:\\\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb.txt", "C:\\\xd0\xa4\xd0\x90\xd0\x99\xd0\x9b.TXT",
+     true},                                                                  // файл, ФАЙЛ
+    {65001, "C:\\\xf0\x9f\x98\x80.txt", "C:\\\xf0\x9f\x98\x81.txt", false},  // two emoji
+};
+
+// Windows measures a path in UTF-16 units, whatever its bytes in the code page.
+struct LengthRow {
+    UINT codePage;
+    const char* path;
+    std::size_t units;
+};
+
+const LengthRow kLengthRows[] = {
+    {0, "C:\\a.txt", 8},
+    {1251, "C:\\\xf4\xe0\xe9\xeb", 7},
+    {932, "C:\\\x95\x5c\x8e\xa6", 5},
+    {65001, "C:\\\xd1\x84\xd0\xb0", 5},
+    {65001, "C:\\\xe8\xa1\xa8\xf0\x9f\x98\x80", 6},  // one unit, then a surrogate pair
 };
 
 TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
@@ -45,6 +64,11 @@ TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
     }
     EXPECT_EQ(rules.leadBytes[0x82], GetACP() == 932);
     EXPECT_FALSE(rules.leadBytes['\\']);
+    for (const LengthRow& row : kLengthRows) {
+        if (row.codePage == 0 || row.codePage == GetACP()) {
+            EXPECT_EQ(rules.pathLength(row.path), row.units) << row.path;
+        }
+    }
 }
 
 // Asked about one folder often enough, the rules list it rather than ask name by name.
@@ -54,7 +78,15 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     const std::string folder =
         temp + ("nm_plan_rules_" + std::to_string(GetCurrentProcessId())) + '\\';
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
-    const std::string names[] = {"a long file name.text", "Mixed.Case", "b.txt"};
+    std::vector<std::string> names = {"a long file name.text", "Mixed.Case", "b.txt"};
+    if (GetACP() == CP_UTF8) {
+        // 130 Cyrillic letters: 260 bytes, more than a listing in the code page can return.
+        std::string cyrillic;
+        for (int i = 0; i < 130; ++i) {
+            cyrillic += "\xd0\xaf";
+        }
+        names.push_back(cyrillic);
+    }
     for (const std::string& name : names) {
         const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
             (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
@@ -65,7 +97,7 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     const std::string shortName =
         std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
 
-    const std::string probes[] = {
+    std::vector<std::string> probes = {
         folder + "b.txt",
         folder + "B.TXT",
         folder + "mixed.case",
@@ -79,6 +111,10 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
         folder + "..\\" + names[2],
         folder + shortName,
     };
+    if (names.size() > 3) {
+        probes.push_back(folder + names[3]);
+        probes.push_back(folder + names[3].substr(2));
+    }
     const nm::PlanRules rules = nm::WindowsPlanRules();
     for (int round = 0; round < 10; ++round) {  // the first ask one by one, later ones list
         for (const std::string& probe : probes) {
