@@ -79,16 +79,4 @@ struct CodePage {
 
 inline constexpr CodePage kSingleByteCodePage{};
 
-// Characters in text.
-inline std::size_t CharCount(std::string_view text, const CodePage& codePage) noexcept {
-    if (codePage.singleByte()) {
-        return text.size();
-    }
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); at += codePage.charSize(text, at)) {
-        ++count;
-    }
-    return count;
-}
-
 }  // namespace nm

@@ -175,38 +175,70 @@ std::string_view cutPiece(std::string_view value, std::int64_t s, std::int64_t k
     return value.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(k));
 }
 
-// The same by characters of the code page: s and k count characters, length is the value's
-// number of characters.
-std::string_view cutChars(std::string_view value, std::int64_t length, std::int64_t s,
-                          std::int64_t k, const CodePage& codePage) noexcept {
-    if (length == 0) {
-        return {};
+// The characters of the value that one call cuts its pieces from. A value of single-byte
+// characters only (ASCII in every multi-byte code page) is cut by bytes; any other value is
+// walked once, when the first range needs it, and every later piece is two look-ups.
+class ValueChars {
+  public:
+    ValueChars(std::string_view value, const CodePage& codePage) noexcept
+        : value_(value), codePage_(codePage) {
+        byBytes_ = codePage.singleByte() ||
+                   std::none_of(value.begin(), value.end(), [](char c) { return (c & 0x80) != 0; });
     }
-    s = std::max<std::int64_t>(s, 1);
-    if (s > length || k <= 0) {
-        return {};
+
+    std::int64_t length() {
+        if (byBytes_) {
+            return static_cast<std::int64_t>(value_.size());
+        }
+        if (offsets_.empty()) {
+            offsets_.resize(value_.size() + 1);
+            std::size_t count = 0;
+            for (std::size_t at = 0; at < value_.size(); ++count) {
+                offsets_[count] = at;
+                at += static_cast<unsigned char>(value_[at]) < 0x80
+                          ? 1
+                          : codePage_.charSize(value_, at);
+            }
+            offsets_[count] = value_.size();
+            offsets_.resize(count + 1);
+        }
+        return static_cast<std::int64_t>(offsets_.size() - 1);
     }
-    k = std::min(k, length - s + 1);
-    std::size_t begin = 0;
-    for (std::int64_t skip = s - 1; skip > 0; --skip) {
-        begin += codePage.charSize(value, begin);
+
+    // Start s and length k in characters; length() has run.
+    std::string_view cut(std::int64_t s, std::int64_t k) const noexcept {
+        if (byBytes_) {
+            return cutPiece(value_, s, k);
+        }
+        const auto length = static_cast<std::int64_t>(offsets_.size() - 1);
+        if (length == 0) {
+            return {};
+        }
+        s = std::max<std::int64_t>(s, 1);
+        if (s > length || k <= 0) {
+            return {};
+        }
+        k = std::min(k, length - s + 1);
+        const std::size_t begin = offsets_[static_cast<std::size_t>(s - 1)];
+        return value_.substr(begin, offsets_[static_cast<std::size_t>(s - 1 + k)] - begin);
     }
-    std::size_t end = begin;
-    for (; k > 0; --k) {
-        end += codePage.charSize(value, end);
-    }
-    return value.substr(begin, end - begin);
-}
+
+  private:
+    std::string_view value_;
+    const CodePage& codePage_;
+    bool byBytes_ = true;
+    std::vector<std::size_t> offsets_;  // of each character, and the value's end
+};
 
 // Range forms. All arithmetic is in 64 bits: a start of -2147483648 or a start plus a count beyond
 // the 32-bit range give exact bounds, and the piece is then cut by the usual rules.
-bool selectPiece(std::string_view range, std::string_view value, const CodePage& codePage,
-                 std::string_view& piece) noexcept {
+bool selectPiece(std::string_view range, std::string_view value, ValueChars& chars,
+                 const CodePage& codePage, std::string_view& piece) {
     if (!range.empty() && range.front() == ']') {
         piece = value;
         return true;
     }
-    const auto length = static_cast<std::int64_t>(CharCount(value, codePage));
+    const std::int64_t length = chars.length();
     std::int32_t number = 0;
     if (!TakeNumber(range, number)) {
         return false;
@@ -232,14 +264,14 @@ bool selectPiece(std::string_view range, std::string_view value, const CodePage&
             }
         }
     }
-    piece = codePage.singleByte() ? cutPiece(value, start, end - start + 1)
-                                  : cutChars(value, length, start, end - start + 1, codePage);
+    piece = chars.cut(start, end - start + 1);
     return true;
 }
 
 bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
             const CodePage& codePage) {
     Splicer splicer(tmpl, prefix, codePage);
+    ValueChars chars(value, codePage);
     // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
     // real prefix); the token then ends there and the range text is empty, which fails. An
     // occurrence is whole characters, so the prefix's own characters are those it has there.
@@ -264,7 +296,7 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
             break;
         }
         std::string_view piece;
-        if (!selectPiece(range, value, codePage, piece)) {
+        if (!selectPiece(range, value, chars, codePage, piece)) {
             outcome = false;  // the token stays cut out
             break;
         }

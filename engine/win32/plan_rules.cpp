@@ -80,8 +80,10 @@ class Existence {
         std::unordered_set<std::string> names;  // folded, long and short names
     };
 
+    // In UTF-16, like the listing: a path of more than MAX_PATH bytes in UTF-8 can still be
+    // short enough.
     static bool askedOne(std::string_view path) {
-        return GetFileAttributesA(std::string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     // Just after the last "\" that is not the second byte of a double-byte character.

@@ -214,6 +214,7 @@ TEST(ExpandToken, CountsCharactersOfTheCodePage) {
     const std::string apple = "\xD0\xAF\xD0\xB1\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBE";
     const std::string emoji = "\xF0\x9F\x98\x80";
     const std::string broken = "\xD0"s + "a\xF0\x9F";  // four characters, byte by byte
+    const std::string aEmojiB = "a" + emoji + "b";     // values are views: they need a home
     const std::vector<ExpandRow> rows = {
         {"[N1]", "[N", hyoji, "\x95\x5C", true, DoubleByte},
         {"[N2-]", "[N", hyoji, "\x8E\xA6", true, DoubleByte},
@@ -227,8 +228,8 @@ TEST(ExpandToken, CountsCharactersOfTheCodePage) {
         {"[N1-3]", "[N", apple, "\xD0\xAF\xD0\xB1\xD0\xBB", true, Utf8},
         {"[N-1]", "[N", apple, "\xD0\xBE", true, Utf8},
         {"[N-2,1]", "[N", "\xE8\xA1\xA8\xE7\xA4\xBA", "\xE8\xA1\xA8", true, Utf8},
-        {"[N2][N-2-]", "[N", "a" + emoji + "b", emoji + emoji + "b", true, Utf8},
-        {"[N2\xD1\x8F]", "[N", "a" + emoji + "b", emoji + "b", true, Utf8},
+        {"[N2][N-2-]", "[N", aEmojiB, emoji + emoji + "b", true, Utf8},
+        {"[N2\xD1\x8F]", "[N", aEmojiB, emoji + "b", true, Utf8},
         {"[N-1]|[N-2,2]|[N1]", "[N", broken, "\x9F|\xF0\x9F|\xD0", true, Utf8},
         {"\xF0[N]" + emoji + "]", "[N", emoji, "\xF0" + emoji + emoji + "]", true, Utf8},
         {emoji + "]", "\x98\x80", "v", emoji + "]", true, Utf8},  // not a whole character

@@ -1,5 +1,5 @@
 // Runs once per LANG: names compare as the file system compares them in that code page,
-// and what exists is what GetFileAttributesA finds.
+// and what exists is what GetFileAttributes finds.
 
 #include "engine/win32/plan_rules.hpp"
 
@@ -71,6 +71,15 @@ TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
     }
 }
 
+// A path as the A functions take it, without their limit on its bytes.
+std::wstring wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                            static_cast<int>(out.size()))));
+    return out;
+}
+
 // Asked about one folder often enough, the rules list it rather than ask name by name.
 TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     char temp[MAX_PATH];
@@ -80,16 +89,17 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     std::vector<std::string> names = {"a long file name.text", "Mixed.Case", "b.txt"};
     if (GetACP() == CP_UTF8) {
-        // 130 Cyrillic letters: 260 bytes, more than a listing in the code page can return.
+        // 120 Cyrillic letters: 240 bytes, about as long as a name on a Linux file system
+        // under Wine may be (Windows allows 255 UTF-16 units, so up to 765 bytes here).
         std::string cyrillic;
-        for (int i = 0; i < 130; ++i) {
+        for (int i = 0; i < 120; ++i) {
             cyrillic += "\xd0\xaf";
         }
         names.push_back(cyrillic);
     }
     for (const std::string& name : names) {
-        const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileA(
-            (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        const nm::UniqueHandle<HANDLE, HandleCloser> file(CreateFileW(
+            wide(folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         ASSERT_TRUE(file) << name;
     }
     char shortPath[MAX_PATH] = "";
@@ -119,12 +129,12 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
     for (int round = 0; round < 10; ++round) {  // the first ask one by one, later ones list
         for (const std::string& probe : probes) {
             EXPECT_EQ(rules.exists(probe),
-                      GetFileAttributesA(probe.c_str()) != INVALID_FILE_ATTRIBUTES)
+                      GetFileAttributesW(wide(probe).c_str()) != INVALID_FILE_ATTRIBUTES)
                 << probe << " in round " << round;
         }
     }
     for (const std::string& name : names) {
-        DeleteFileA((folder + name).c_str());
+        DeleteFileW(wide(folder + name).c_str());
     }
     RemoveDirectoryA(folder.c_str());
 }
