@@ -330,6 +330,10 @@ TEST(TakeNumber, ReadsTheDecimalAndHexadecimalFormsAndLeavesTheRest) {
         {"$0000000000000010]", 16, "]"},
         {"-$80000000]", kMin, "]"},
         {"-$99999999]", 0x66666667, "]"},
+        // Digits that run to the end of the text.
+        {"12", 12, ""},
+        {"-7", -7, ""},
+        {"$10", 16, ""},
     };
     for (const Row& row : rows) {
         std::string_view text = row.text;
