@@ -18,6 +18,22 @@ constexpr bool isDigit(char c) noexcept {
     return c >= '0' && c <= '9';
 }
 
+// The characters of the template are fixed when the call begins: a removed occurrence
+// begins and ends between characters, so text that closes up around it never forms a
+// new one. Byte positions are enough where every byte is a character, and in UTF-8 for a
+// needle that begins and ends with ASCII, which no multi-byte character holds.
+bool needsCharStarts(std::string_view tmpl, std::string_view needle,
+                     const CodePage& codePage) noexcept {
+    if (codePage.singleByte() ||
+        std::none_of(tmpl.begin(), tmpl.end(), [](char c) { return (c & 0x80) != 0; })) {
+        return false;
+    }
+    if (codePage.kind == CodePageKind::Utf8) {
+        return (needle.front() & 0x80) != 0 || (needle.back() & 0x80) != 0;
+    }
+    return true;
+}
+
 // The state of one call. `out` is the finished front of the result copy, `rest` the part of the
 // template not reached yet (a view into the caller's template, which stays untouched until the
 // end). Two facts make a left-to-right build give the algorithm's outcome:
@@ -27,13 +43,15 @@ constexpr bool isDigit(char c) noexcept {
 // - An occurrence that straddles the end of `out` can exist only after an empty insertion (the
 //   texts on both sides closed up), and it cannot begin before `frozen`, the end of the latest
 //   non-empty insertion: it would then hold an inserted character, a NUL in the scan copy.
+// kCharWise: occurrences must begin and end where characters of the template begin. Without
+// it every byte position counts, and the code is the plain byte search.
+template <bool kCharWise>
 class Splicer {
   public:
     Splicer(std::string_view tmpl, std::string_view needle, const CodePage& codePage)
         : tmpl_(tmpl), rest_(tmpl), needle_(needle) {
         out_.reserve(tmpl.size());
-        if (needsCharStarts(tmpl, needle, codePage)) {
-            charWise_ = true;
+        if (kCharWise) {
             templateStarts_.resize(tmpl.size() + 1, 0);
             for (std::size_t at = 0; at < tmpl.size(); at += codePage.charSize(tmpl, at)) {
                 templateStarts_[at] = 1;
@@ -57,9 +75,9 @@ class Splicer {
                 if (inRest <= rest_.size() &&
                     std::string_view(out_).substr(at) == needle_.substr(0, inOut) &&
                     rest_.substr(0, inRest) == needle_.substr(inOut) &&
-                    (!charWise_ || (outStarts_[at] != 0 && startsInRest(inRest)))) {
+                    (!kCharWise || (outStarts_[at] != 0 && startsInRest(inRest)))) {
                     out_.resize(at);
-                    if (charWise_) {
+                    if (kCharWise) {
                         outStarts_.resize(at);
                     }
                     rest_.remove_prefix(inRest);
@@ -68,7 +86,7 @@ class Splicer {
             }
         }
         std::size_t pos = rest_.find(needle_);
-        while (charWise_ && pos != std::string_view::npos &&
+        while (kCharWise && pos != std::string_view::npos &&
                !(startsInRest(pos) && startsInRest(pos + n))) {
             pos = rest_.find(needle_, pos + 1);
         }
@@ -82,7 +100,7 @@ class Splicer {
 
     void insert(std::string_view piece) {
         out_.append(piece);
-        if (charWise_) {
+        if (kCharWise) {
             outStarts_.resize(out_.size(), 1);  // NULs in the scan copy: one character each
         }
         if (piece.empty()) {
@@ -100,7 +118,7 @@ class Splicer {
     // that ends with "]"). False, taking nothing, when there is no such character.
     bool takeThrough(char last, std::string_view& taken) noexcept {
         std::size_t at = rest_.find(last);
-        while (charWise_ && at != std::string_view::npos && !startsInRest(at)) {
+        while (kCharWise && at != std::string_view::npos && !startsInRest(at)) {
             at = rest_.find(last, at + 1);
         }
         if (at == std::string_view::npos) {
@@ -119,29 +137,13 @@ class Splicer {
     }
 
   private:
-    // The characters of the template are fixed when the call begins: a removed occurrence
-    // begins and ends between characters, so text that closes up around it never forms a
-    // new one. Byte positions are enough where every byte is a character, and in UTF-8 for a
-    // needle that begins and ends with ASCII, which no multi-byte character holds.
-    static bool needsCharStarts(std::string_view tmpl, std::string_view needle,
-                                const CodePage& codePage) noexcept {
-        if (codePage.singleByte() ||
-            std::none_of(tmpl.begin(), tmpl.end(), [](char c) { return (c & 0x80) != 0; })) {
-            return false;
-        }
-        if (codePage.kind == CodePageKind::Utf8) {
-            return (needle.front() & 0x80) != 0 || (needle.back() & 0x80) != 0;
-        }
-        return true;
-    }
-
     bool startsInRest(std::size_t offset) const noexcept {
         return templateStarts_[static_cast<std::size_t>(rest_.data() - tmpl_.data()) + offset] != 0;
     }
 
     // Moves the first `count` bytes not reached yet into the result, as template text.
     void keepTemplate(std::size_t count) {
-        if (charWise_) {
+        if (kCharWise) {
             const auto from = templateStarts_.begin() + (rest_.data() - tmpl_.data());
             outStarts_.insert(outStarts_.end(), from, from + static_cast<std::ptrdiff_t>(count));
         }
@@ -155,7 +157,6 @@ class Splicer {
     std::string_view needle_;
     std::size_t frozen_ = 0;
     bool closedUp_ = false;
-    bool charWise_ = false;
     std::vector<unsigned char> templateStarts_;  // per template byte and its end: 1 where a
                                                  // character begins
     std::vector<unsigned char> outStarts_;       // the same for the result's bytes
@@ -174,6 +175,16 @@ std::string_view cutPiece(std::string_view value, std::int64_t s, std::int64_t k
     k = std::min(k, length - s + 1);
     return value.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(k));
 }
+
+// The value's characters where every byte is one.
+struct ByteChars {
+    std::string_view value;
+    std::int64_t length() const noexcept { return static_cast<std::int64_t>(value.size()); }
+    std::string_view cut(std::int64_t s, std::int64_t k) const noexcept {
+        return cutPiece(value, s, k);
+    }
+    static std::size_t charSize(std::string_view, std::size_t) noexcept { return 1; }
+};
 
 // The characters of the value that one call cuts its pieces from. A value of single-byte
 // characters only (ASCII in every multi-byte code page) is cut by bytes; any other value is
@@ -205,6 +216,10 @@ class ValueChars {
         return static_cast<std::int64_t>(offsets_.size() - 1);
     }
 
+    std::size_t charSize(std::string_view text, std::size_t at) const noexcept {
+        return codePage_.charSize(text, at);
+    }
+
     // Start s and length k in characters; length() has run.
     std::string_view cut(std::int64_t s, std::int64_t k) const noexcept {
         if (byBytes_) {
@@ -232,8 +247,9 @@ class ValueChars {
 
 // Range forms. All arithmetic is in 64 bits: a start of -2147483648 or a start plus a count beyond
 // the 32-bit range give exact bounds, and the piece is then cut by the usual rules.
-bool selectPiece(std::string_view range, std::string_view value, ValueChars& chars,
-                 const CodePage& codePage, std::string_view& piece) {
+template <typename Chars>
+bool selectPiece(std::string_view range, std::string_view value, Chars& chars,
+                 std::string_view& piece) {
     if (!range.empty() && range.front() == ']') {
         piece = value;
         return true;
@@ -251,7 +267,7 @@ bool selectPiece(std::string_view range, std::string_view value, ValueChars& cha
     if (range.empty() || range.front() != ']') {
         // A successful number never takes the closing "]", so there is a character to drop here.
         const bool toEnd = !range.empty() && range.front() == '-';
-        range.remove_prefix(range.empty() ? 0 : codePage.charSize(range, 0));
+        range.remove_prefix(range.empty() ? 0 : chars.charSize(range, 0));
         end = length;
         if (range.empty() || range.front() != ']') {
             if (!TakeNumber(range, number)) {
@@ -268,15 +284,15 @@ bool selectPiece(std::string_view range, std::string_view value, ValueChars& cha
     return true;
 }
 
-bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
-            const CodePage& codePage) {
-    Splicer splicer(tmpl, prefix, codePage);
-    ValueChars chars(value, codePage);
+template <bool kCharWise, typename Chars>
+bool expandWith(std::string& tmpl, std::string_view prefix, std::string_view value, Chars& chars,
+                const CodePage& codePage) {
+    Splicer<kCharWise> splicer(tmpl, prefix, codePage);
     // The first "]" at or after the occurrence may lie inside the prefix itself (never for a
     // real prefix); the token then ends there and the range text is empty, which fails. An
     // occurrence is whole characters, so the prefix's own characters are those it has there.
     std::size_t inPrefix = std::string_view::npos;
-    for (std::size_t at = 0; at < prefix.size(); at += codePage.charSize(prefix, at)) {
+    for (std::size_t at = 0; at < prefix.size(); at += chars.charSize(prefix, at)) {
         if (prefix[at] == ']') {
             inPrefix = at;
             break;
@@ -296,7 +312,7 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
             break;
         }
         std::string_view piece;
-        if (!selectPiece(range, value, chars, codePage, piece)) {
+        if (!selectPiece(range, value, chars, piece)) {
             outcome = false;  // the token stays cut out
             break;
         }
@@ -304,6 +320,28 @@ bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
     }
     tmpl = splicer.finish();
     return outcome;
+}
+
+bool expand(std::string& tmpl, std::string_view prefix, std::string_view value,
+            const CodePage& codePage) {
+    if (codePage.singleByte()) {
+        ByteChars chars{value};
+        return expandWith<false>(tmpl, prefix, value, chars, codePage);
+    }
+    ValueChars chars(value, codePage);
+    return needsCharStarts(tmpl, prefix, codePage)
+               ? expandWith<true>(tmpl, prefix, value, chars, codePage)
+               : expandWith<false>(tmpl, prefix, value, chars, codePage);
+}
+
+template <bool kCharWise>
+void replaceWith(std::string& tmpl, std::string_view literal, std::string_view value,
+                 const CodePage& codePage) {
+    Splicer<kCharWise> splicer(tmpl, literal, codePage);
+    while (splicer.takeOccurrence()) {
+        splicer.insert(value);
+    }
+    tmpl = splicer.finish();
 }
 
 }  // namespace
@@ -386,11 +424,11 @@ void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view va
     if (literal.empty() || tmpl.find(literal) == std::string::npos) {
         return;
     }
-    Splicer splicer(tmpl, literal, codePage);
-    while (splicer.takeOccurrence()) {
-        splicer.insert(value);
+    if (needsCharStarts(tmpl, literal, codePage)) {
+        replaceWith<true>(tmpl, literal, value, codePage);
+    } else {
+        replaceWith<false>(tmpl, literal, value, codePage);
     }
-    tmpl = splicer.finish();
 }
 
 }  // namespace nm
