@@ -1,6 +1,7 @@
 #include "engine/mask.hpp"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -201,31 +202,50 @@ class ValueChars {
         if (byBytes_) {
             return static_cast<std::int64_t>(value_.size());
         }
-        if (offsets_.empty()) {
-            offsets_.resize(value_.size() + 1);
+        if (!offsets_) {
+            // Left uninitialised: the walk writes every entry it keeps.
+            offsets_ = std::make_unique_for_overwrite<std::size_t[]>(value_.size() + 1);
+            // Locals: the compiler need not reload them after each store to the table.
+            const std::string_view value = value_;
+            const bool utf8 = codePage_.kind == CodePageKind::Utf8;
+            std::size_t* const offsets = offsets_.get();
             std::size_t count = 0;
-            for (std::size_t at = 0; at < value_.size(); ++count) {
-                offsets_[count] = at;
-                at += static_cast<unsigned char>(value_[at]) < 0x80
-                          ? 1
-                          : codePage_.charSize(value_, at);
+            for (std::size_t at = 0; at < value.size(); ++count) {
+                offsets[count] = at;
+                at += nextCharSize(value, at, utf8);
             }
-            offsets_[count] = value_.size();
-            offsets_.resize(count + 1);
+            offsets[count] = value.size();
+            chars_ = count;
         }
-        return static_cast<std::int64_t>(offsets_.size() - 1);
+        return static_cast<std::int64_t>(chars_);
     }
 
     std::size_t charSize(std::string_view text, std::size_t at) const noexcept {
         return codePage_.charSize(text, at);
     }
 
+  private:
+    // ASCII and two-byte sequences (Latin, Greek, Cyrillic and the like) decided here: they
+    // are most of what names hold, and the walk is most of what a range costs.
+    std::size_t nextCharSize(std::string_view value, std::size_t at, bool utf8) const noexcept {
+        const auto c = static_cast<unsigned char>(value[at]);
+        if (c < 0x80) {
+            return 1;
+        }
+        if (utf8 && c >= 0xC2 && c <= 0xDF && at + 1 < value.size() &&
+            (static_cast<unsigned char>(value[at + 1]) & 0xC0) == 0x80) {
+            return 2;
+        }
+        return codePage_.charSize(value, at);
+    }
+
+  public:
     // Start s and length k in characters; length() has run.
     std::string_view cut(std::int64_t s, std::int64_t k) const noexcept {
         if (byBytes_) {
             return cutPiece(value_, s, k);
         }
-        const auto length = static_cast<std::int64_t>(offsets_.size() - 1);
+        const auto length = static_cast<std::int64_t>(chars_);
         if (length == 0) {
             return {};
         }
@@ -242,7 +262,8 @@ class ValueChars {
     std::string_view value_;
     const CodePage& codePage_;
     bool byBytes_ = true;
-    std::vector<std::size_t> offsets_;  // of each character, and the value's end
+    std::unique_ptr<std::size_t[]> offsets_;  // of each character, and the value's end
+    std::size_t chars_ = 0;
 };
 
 // Range forms. All arithmetic is in 64 bits: a start of -2147483648 or a start plus a count beyond
