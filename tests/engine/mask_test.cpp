@@ -367,48 +367,21 @@ TEST(TakeNumber, FailsOnEveryOtherNumberTextAndTakesNothing) {
 // whole or broken. The fuzz target does the same on any bytes.
 TEST(ExpandToken, AgreesWithTheLiteralAlgorithmOnRandomInputs) {
     std::mt19937 random(20261207);
-    const std::vector<std::string_view> pieces = {"[N9]",
-                                                  "[N0,0]",
-                                                  "[N5-2]",
-                                                  "[N]",
-                                                  "[N1]",
-                                                  "[N-1]",
-                                                  "[N2,]",
-                                                  "[N2\xD1\x8F]",
-                                                  "[",
-                                                  "[N",
-                                                  "N",
-                                                  "]",
-                                                  "N]",
-                                                  "a",
-                                                  "b",
-                                                  "ab",
-                                                  "-",
-                                                  "1",
-                                                  ",",
-                                                  "[C]",
-                                                  "C]",
-                                                  "\x81",
-                                                  "\x95\x5C",
-                                                  "\xD0\xAF",
-                                                  "\xF0\x9F\x98\x80",
-                                                  "\xF0\x9F",
-                                                  "\x98"};
-    const std::vector<std::string_view> values = {"",
-                                                  "H",
-                                                  "Holiday",
-                                                  "[N",
-                                                  "]",
-                                                  "[N]",
-                                                  "a[",
-                                                  "N]",
-                                                  "\x95\x5C\x8E\xA6",
-                                                  "\xD0\xAF\xD0\xB1",
-                                                  "x\xF0\x9F\x98\x80",
-                                                  "\x95",
-                                                  "\xF0\x9F"};
-    const std::vector<std::string_view> needles = {"[N",  "[N",    "[C]",      "ab",   "N]",
-                                                   "a[N", "\x81[", "\xF0\x9F", "\x5C["};
+    // clang-format off
+    const std::vector<std::string_view> pieces = {
+        "[N9]", "[N0,0]", "[N5-2]", "[N]", "[N1]", "[N-1]", "[N2,]", "[N2\xD1\x8F]",
+        "[", "[N", "N", "]", "N]", "a", "b", "ab", "-", "1", ",", "[C]", "C]",
+        "\x81", "\x95\x5C", "\xD0\xAF", "\xF0\x9F\x98\x80", "\xF0\x9F", "\x98",
+        // Empty pieces inside what becomes an occurrence once the texts close up.
+        "[[N9]N1]", "a[[N0,0]N-1]", "[[N5-2]N", "[N[N9]", "[[C]C]", "a[N9]b", "\x81[[N9]N]",
+        "\xD0[N9]\xAF", "[[N9]Nab]", "[N][N9]", "[[N9]\xD0\xAF", "[[N9]\x81\x40", "[[\xD0\xD0\xAF"};
+    const std::vector<std::string_view> values = {
+        "", "", "H", "Holiday", "[N", "]", "[N]", "a[", "N]", "\x95\x5C\x8E\xA6",
+        "\xD0\xAF\xD0\xB1", "x\xF0\x9F\x98\x80", "\x95", "\xF0\x9F"};
+    const std::vector<std::string_view> needles = {
+        "[N", "[N", "[C]", "ab", "N]", "a[N", "[Nab", "\x81[", "\xF0\x9F", "\x5C[", "\xAF[",
+        "[\x81", "[\xD0"};
+    // clang-format on
     const auto pick = [&](const std::vector<std::string_view>& from) {
         return from[random() % from.size()];
     };
