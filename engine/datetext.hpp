@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/codepage.hpp"
+
 namespace nm {
 
 // The user's date settings, taken once at load. Every member starts at the English
@@ -24,10 +26,9 @@ struct LocaleFormats {
     std::array<std::string, 7> shortDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     std::array<std::string, 7> longDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                         "Thursday", "Friday", "Saturday"};
-    // For path splitting: whether the ANSI code page is double-byte, and its lead bytes.
-    bool doubleByte = false;
-    std::array<bool, 256> leadBytes{};
-    bool isLeadByte(unsigned char c) const noexcept { return doubleByte && leadBytes[c]; }
+    // The ANSI code page's characters: for path splitting, patterns and ranges.
+    CodePage codePage;
+    bool isLeadByte(unsigned char c) const noexcept { return codePage.isLeadByte(c); }
 };
 
 // Local time at the precision of a DOS time stamp: years 1980 to 2107, even seconds.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/codepage.hpp"
+
 namespace nm {
 
 // Expands every occurrence of the prefix in tmpl (in place): the prefix, the range text up to and
@@ -17,12 +19,17 @@ namespace nm {
 // (on exhausted memory: unchanged). Text inserted by this call is never searched again; text on
 // both sides of an empty piece closes up and may form a new occurrence. An empty prefix changes
 // nothing and gives true. Never throws.
-bool ExpandToken(std::string& tmpl, std::string_view prefix, std::string_view value) noexcept;
+// Positions and counts in the range count characters of the code page, and an occurrence (the
+// prefix, the "]") is a run of whole characters of the template: a trail byte is never a bracket.
+bool ExpandToken(std::string& tmpl, std::string_view prefix, std::string_view value,
+                 const CodePage& codePage = kSingleByteCodePage) noexcept;
 
 // Replaces every occurrence of literal by value (in place), with the same rules for inserted text
 // and for closing up around an empty value. An empty literal changes nothing.
+// An occurrence is a run of whole characters of the code page.
 // Exhausted memory is passed on as std::bad_alloc (the caller at the DLL boundary catches it).
-void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view value);
+void ReplaceAll(std::string& tmpl, std::string_view literal, std::string_view value,
+                const CodePage& codePage = kSingleByteCodePage);
 
 // Internal operations, declared here so that tests can reach them.
 

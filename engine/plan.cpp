@@ -46,10 +46,13 @@ std::size_t charCount(std::string_view text, const LeadBytes& leadBytes) noexcep
     return count;
 }
 
-bool isTooLong(std::string_view path, const PlanRules& rules) noexcept {
-    // A character is at least a byte: short paths need no counting.
-    return path.size() > rules.maxPathChars &&
-           charCount(path, rules.leadBytes) > rules.maxPathChars;
+bool isTooLong(std::string_view path, const PlanRules& rules) {
+    // A character, or a UTF-16 unit, is at least a byte: short paths need no counting.
+    if (path.size() <= rules.maxPathChars) {
+        return false;
+    }
+    return (rules.pathLength ? rules.pathLength(path) : charCount(path, rules.leadBytes)) >
+           rules.maxPathChars;
 }
 
 char asciiUpper(char c) noexcept {
@@ -107,7 +110,7 @@ bool isValidName(std::string_view name, const LeadBytes& leadBytes) noexcept {
 }
 
 // What is wrong with the new path itself, whatever else the batch holds.
-ConflictReason pathProblem(const PlanRequest& request, const PlanRules& rules) noexcept {
+ConflictReason pathProblem(const PlanRequest& request, const PlanRules& rules) {
     const std::string_view from = request.from;
     const std::string_view to = request.to;
     const std::size_t folder = folderLength(from, rules.leadBytes);

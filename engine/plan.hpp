@@ -24,6 +24,9 @@ struct PlanRules {
     // Lead bytes of a double-byte ANSI code page: the byte after one is never read as a
     // separator or a reserved character. All false for a single-byte code page.
     std::array<bool, 256> leadBytes{};
+    // The length of a path as Windows measures it against maxPathChars: in UTF-16 units,
+    // for the A functions convert. When empty, characters are counted by the lead bytes.
+    std::function<std::size_t(std::string_view)> pathLength;
     // The longest path a move may name, in characters (MAX_PATH less the NUL).
     std::size_t maxPathChars = 259;
 };

@@ -15,7 +15,7 @@ bool isSeparatorByte(char c) noexcept {
 // Whether the byte at index is the second byte of a double-byte character: the run of
 // lead bytes directly before it has odd length.
 bool isTrailByte(std::string_view text, std::size_t index, const LocaleFormats& formats) noexcept {
-    if (!formats.doubleByte) {
+    if (formats.codePage.kind != CodePageKind::DoubleByte) {
         return false;
     }
     std::size_t run = 0;
@@ -128,8 +128,10 @@ RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<Fi
     const PathParts parts = SplitPath(request.path, formats);
     std::string tmpl = MaskTemplateFrom(request.nameMask, request.extMask);
 
-    bool ok = ExpandToken(tmpl, "[N", parts.baseName) && ExpandToken(tmpl, "[E", parts.extension) &&
-              ExpandToken(tmpl, "[P", parts.parentName);
+    const CodePage& codePage = formats.codePage;
+    bool ok = ExpandToken(tmpl, "[N", parts.baseName, codePage) &&
+              ExpandToken(tmpl, "[E", parts.extension, codePage) &&
+              ExpandToken(tmpl, "[P", parts.parentName, codePage);
     for (const DateToken& token : kDateTokens) {
         if (!ok) {
             break;
@@ -141,16 +143,17 @@ RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<Fi
         const std::string value = FormatFileTime(
             token.pattern != nullptr ? std::string_view(token.pattern) : formats.shortDate, *time,
             formats);
-        ok = ExpandToken(tmpl, token.prefix, value);
+        ok = ExpandToken(tmpl, token.prefix, value, codePage);
     }
     if (!ok) {
         return result;  // the literal tokens would change nothing that is kept
     }
     ReplaceAll(tmpl, "[C]",
                CounterText(request.counterStart, request.counterStep, request.fileIndex,
-                           request.counterDigits));
-    ReplaceAll(tmpl, "[[]", "[");
-    ReplaceAll(tmpl, "[]]", "]");
+                           request.counterDigits),
+               codePage);
+    ReplaceAll(tmpl, "[[]", "[", codePage);
+    ReplaceAll(tmpl, "[]]", "]", codePage);
     result.status = RenameStatus::Ok;
     result.newPath.reserve(parts.folder.size() + tmpl.size());
     result.newPath.append(parts.folder);

@@ -40,11 +40,21 @@ void readSeparator(LCID locale, LCTYPE item, char& separator) {
     }
 }
 
-void readLeadBytes(LocaleFormats& formats) {
+// The process's ANSI code page: the one the host's texts are in, which a manifest can make
+// UTF-8 whatever the system's code page.
+void readCodePage(CodePage& codePage) {
+    if (GetACP() == CP_UTF8) {
+        codePage.kind = CodePageKind::Utf8;  // it reports no lead bytes
+        return;
+    }
+    if (GetSystemMetrics(SM_DBCSENABLED) == 0) {
+        return;
+    }
     CPINFO info{};
     if (!GetCPInfo(CP_ACP, &info)) {
         return;  // taken as single-byte: no byte counts as a lead byte
     }
+    codePage.kind = CodePageKind::DoubleByte;
     // Pairs of first and last byte of each range, ended by a pair of zeros.
     for (std::size_t i = 0; i + 1 < MAX_LEADBYTES; i += 2) {
         const unsigned first = info.LeadByte[i];
@@ -53,7 +63,7 @@ void readLeadBytes(LocaleFormats& formats) {
             break;
         }
         for (unsigned b = first; b <= last; ++b) {
-            formats.leadBytes[b] = true;
+            codePage.leadBytes[b] = true;
         }
     }
 }
@@ -76,8 +86,7 @@ LocaleFormats CaptureLocaleFormats() {
         readItem(locale, LOCALE_SABBREVDAYNAME1 + fromMonday, formats.shortDays[d]);
         readItem(locale, LOCALE_SDAYNAME1 + fromMonday, formats.longDays[d]);
     }
-    formats.doubleByte = GetSystemMetrics(SM_DBCSENABLED) != 0;
-    readLeadBytes(formats);
+    readCodePage(formats.codePage);
     return formats;
 }
 

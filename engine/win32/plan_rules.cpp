@@ -14,17 +14,32 @@
 namespace nm {
 namespace {
 
-// The ANSI text in UTF-16, upper-cased as the file system compares names; its bytes are
-// the key.
-std::string foldName(std::string_view path) {
-    const int length = static_cast<int>(path.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), length, nullptr, 0);
+std::wstring toWide(std::string_view text) {
+    const int length = static_cast<int>(text.size());
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), length, wide.data(), wideLength);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), wideLength);
+    return wide;
+}
+
+// Windows measures a path given to the A functions after converting it: in UTF-16 units.
+std::size_t pathLength(std::string_view path) {
+    return static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0));
+}
+
+// Upper-cased as the file system compares names; its bytes are the key.
+std::string foldWide(std::wstring_view wide) {
+    const int wideLength = static_cast<int>(wide.size());
     std::wstring upper(wide.size(), L'\0');
     LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), wideLength, upper.data(),
                  wideLength);
     return std::string(reinterpret_cast<const char*>(upper.data()), upper.size() * sizeof(wchar_t));
+}
+
+// The ANSI text in UTF-16, folded.
+std::string foldName(std::string_view path) {
+    return foldWide(toWide(path));
 }
 
 // Whether paths exist. A folder the plan asks about many times is listed once instead:
@@ -60,8 +75,10 @@ class Existence {
         std::unordered_set<std::string> names;  // folded, long and short names
     };
 
+    // In UTF-16, like the listing: a path of more than MAX_PATH bytes in UTF-8 can still be
+    // short enough.
     static bool askedOne(std::string_view path) {
-        return GetFileAttributesA(std::string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     // Just after the last "\" that is not the second byte of a double-byte character.
@@ -84,20 +101,23 @@ class Existence {
                name.back() != '.' && name.back() != ' ';
     }
 
+    // Listed in UTF-16: FindFirstFileA cannot return a name that takes more than 259 bytes in
+    // the ANSI code page, as a long name does in UTF-8. The names are folded as they come,
+    // which is what an ANSI name is folded into too.
     static void list(std::string_view folderPath, Folder& folder) {
         folder.listed = true;
-        WIN32_FIND_DATAA entry;
-        FindHandle find(FindFirstFileA((std::string(folderPath) + "*").c_str(), &entry));
+        WIN32_FIND_DATAW entry;
+        FindHandle find(FindFirstFileW((toWide(folderPath) + L"*").c_str(), &entry));
         if (!find) {
             folder.unreadable = true;
             return;
         }
         do {
-            folder.names.insert(foldName(entry.cFileName));
-            if (entry.cAlternateFileName[0] != '\0') {
-                folder.names.insert(foldName(entry.cAlternateFileName));
+            folder.names.insert(foldWide(entry.cFileName));
+            if (entry.cAlternateFileName[0] != L'\0') {
+                folder.names.insert(foldWide(entry.cAlternateFileName));
             }
-        } while (FindNextFileA(find.get(), &entry) != 0);
+        } while (FindNextFileW(find.get(), &entry) != 0);
         folder.unreadable = GetLastError() != ERROR_NO_MORE_FILES;
     }
 
@@ -110,6 +130,7 @@ class Existence {
 PlanRules WindowsPlanRules() {
     PlanRules rules;
     rules.foldName = foldName;
+    rules.pathLength = pathLength;
     for (unsigned byte = 0; byte < 256; ++byte) {
         rules.leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0;
     }

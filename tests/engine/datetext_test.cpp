@@ -30,12 +30,33 @@ TEST(FormatFileTime, WritesEachElementOfThePattern) {
         {"ddd", {2000, 3, 1, 0, 0, 0}, "Wed"},
         {"ddd", {2100, 3, 1, 0, 0, 0}, "Mon"},
         {"ddd", {2024, 2, 29, 0, 0, 0}, "Thu"},
+        // The weekday of the first in every month: each month has its own offset.
+        {"ddd", {2026, 1, 1, 0, 0, 0}, "Thu"},
+        {"ddd", {2026, 2, 1, 0, 0, 0}, "Sun"},
+        {"ddd", {2026, 3, 1, 0, 0, 0}, "Sun"},
+        {"ddd", {2026, 4, 1, 0, 0, 0}, "Wed"},
+        {"ddd", {2026, 5, 1, 0, 0, 0}, "Fri"},
+        {"ddd", {2026, 6, 1, 0, 0, 0}, "Mon"},
+        {"ddd", {2026, 7, 1, 0, 0, 0}, "Wed"},
+        {"ddd", {2026, 8, 1, 0, 0, 0}, "Sat"},
+        {"ddd", {2026, 9, 1, 0, 0, 0}, "Tue"},
+        {"ddd", {2026, 10, 1, 0, 0, 0}, "Thu"},
+        {"ddd", {2026, 11, 1, 0, 0, 0}, "Sun"},
+        {"ddd", {2026, 12, 1, 0, 0, 0}, "Tue"},
+        {"dddd", {2024, 1, 1, 0, 0, 0}, "Monday"},
+        {"dddd", {2024, 2, 1, 0, 0, 0}, "Thursday"},
         // m is the minute when the last letter before it, outside quotes, is an h.
         {"h:m", kMar, "1:2"},
         {"hmmm", kDec, "905"},
         {"hh 'x' mm", kDec, "09 x 05"},
         {"hh dd mm", kDec, "09 07 12"},
         {"'h' mm", kDec, "h 12"},
+        {"HH:mm", kDec, "09:05"},
+        {"hh:MM", kDec, "09:05"},
+        {"H:M", kMar, "1:2"},
+        // Runs of letters that are no format letters are themselves, whole, and end an hour.
+        {"xxQQzz", kDec, "xxQQzz"},
+        {"hxm", kDec, "9x12"},
         // Quotes of either kind; an open quote runs to the end.
         {"'yyyy' \"dd\"", kDec, "yyyy dd"},
         {"'it\"s' ''d", kDec, "it\"s 7"},
@@ -61,9 +82,9 @@ TEST(FormatFileTime, ReplacesSlashAndColonByTheLocalesSeparators) {
 // 2026 year 12 month 7 day in code page 932: the first character's trail byte is an "N".
 TEST(FormatFileTime, KeepsDoubleByteCharactersWhole) {
     nm::LocaleFormats japanese;
-    japanese.doubleByte = true;
+    japanese.codePage.kind = nm::CodePageKind::DoubleByte;
     for (int b : {0x8c, 0x93, 0x94})
-        japanese.leadBytes[b] = true;
+        japanese.codePage.leadBytes[b] = true;
     const char* pattern =
         "yyyy\x94NM\x8c\x8e"
         "d\x93\xfa";

@@ -14,6 +14,19 @@
 namespace {
 
 using namespace std::string_literals;
+using enum nm::CodePageKind;
+
+nm::CodePage codePageOf(nm::CodePageKind kind) {
+    switch (kind) {
+        case DoubleByte:
+            return nm::reference::shiftJis();
+        case Utf8:
+            return nm::reference::utf8();
+        case SingleByte:
+            break;
+    }
+    return {};
+}
 
 struct ExpandRow {
     std::string tmpl;
@@ -21,17 +34,19 @@ struct ExpandRow {
     std::string_view value;
     std::string expected;
     bool result;
+    nm::CodePageKind kind = SingleByte;  // double-byte: code page 932
 };
 
 // Checks one row against the engine and against the literal reference algorithm.
 void checkExpand(const ExpandRow& row) {
     SCOPED_TRACE("template \"" + row.tmpl + "\", prefix \"" + std::string(row.prefix) +
                  "\", value \"" + std::string(row.value) + "\"");
+    const nm::CodePage codePage = codePageOf(row.kind);
     std::string fast = row.tmpl;
-    EXPECT_EQ(nm::ExpandToken(fast, row.prefix, row.value), row.result);
+    EXPECT_EQ(nm::ExpandToken(fast, row.prefix, row.value, codePage), row.result);
     EXPECT_EQ(fast, row.expected);
     std::string slow = row.tmpl;
-    EXPECT_EQ(nm::reference::ExpandToken(slow, row.prefix, row.value), row.result);
+    EXPECT_EQ(nm::reference::ExpandToken(slow, row.prefix, row.value, codePage), row.result);
     EXPECT_EQ(slow, row.expected);
 }
 
@@ -40,16 +55,18 @@ struct ReplaceRow {
     std::string_view literal;
     std::string_view value;
     std::string expected;
+    nm::CodePageKind kind = SingleByte;
 };
 
 void checkReplace(const ReplaceRow& row) {
     SCOPED_TRACE("template \"" + row.tmpl + "\", literal \"" + std::string(row.literal) +
                  "\", value \"" + std::string(row.value) + "\"");
+    const nm::CodePage codePage = codePageOf(row.kind);
     std::string fast = row.tmpl;
-    nm::ReplaceAll(fast, row.literal, row.value);
+    nm::ReplaceAll(fast, row.literal, row.value, codePage);
     EXPECT_EQ(fast, row.expected);
     std::string slow = row.tmpl;
-    nm::reference::ReplaceAll(slow, row.literal, row.value);
+    nm::reference::ReplaceAll(slow, row.literal, row.value, codePage);
     EXPECT_EQ(slow, row.expected);
 }
 
@@ -190,6 +207,51 @@ TEST(ExpandToken, ClosesUpAroundEmptyPiecesButNeverMatchesInsertedText) {
     }
 }
 
+// 表示 is 95 5C 8E A6 in code page 932 and ー is 81 5B (its trail byte a "["); Яблоко, 表示 and
+// an emoji in UTF-8.
+TEST(ExpandToken, CountsCharactersOfTheCodePage) {
+    const std::string hyoji = "\x95\x5C\x8E\xA6";
+    const std::string apple = "\xD0\xAF\xD0\xB1\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBE";
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const std::string broken = "\xD0"s + "a\xF0\x9F";  // four characters, byte by byte
+    const std::string aEmojiB = "a" + emoji + "b";     // values are views: they need a home
+    const std::vector<ExpandRow> rows = {
+        {"[N1]", "[N", hyoji, "\x95\x5C", true, DoubleByte},
+        {"[N2-]", "[N", hyoji, "\x8E\xA6", true, DoubleByte},
+        {"[N-1]", "[N", hyoji, "\x8E\xA6", true, DoubleByte},
+        {"[N0,1]|[N-2,5]", "[N", hyoji, "\x95\x5C|" + hyoji, true, DoubleByte},
+        {"[N-1]", "[N", "a\x95", "\x95", true, DoubleByte},  // a lead byte at the end stands alone
+        {"\x81[N]", "[N", "v", "\x81[N]", true, DoubleByte},
+        {"\x81[[N9]N]", "[N", "v", "\x81[N]", true, DoubleByte},
+        {"[N\x81]]", "[N", hyoji, "", false, DoubleByte},          // "]" is a character of its own
+        {"[N2\x81]]", "[N", hyoji, "\x8E\xA6", true, DoubleByte},  // the count form's letter is ー
+        {"[N1-3]", "[N", apple, "\xD0\xAF\xD0\xB1\xD0\xBB", true, Utf8},
+        {"[N-1]", "[N", apple, "\xD0\xBE", true, Utf8},
+        {"[N-2,1]", "[N", "\xE8\xA1\xA8\xE7\xA4\xBA", "\xE8\xA1\xA8", true, Utf8},
+        {"[N2][N-2-]", "[N", aEmojiB, emoji + emoji + "b", true, Utf8},
+        {"[N2\xD1\x8F]", "[N", aEmojiB, emoji + "b", true, Utf8},
+        {"[N-1]|[N-2,2]|[N1]", "[N", broken, "\x9F|\xF0\x9F|\xD0", true, Utf8},
+        {"\xF0[N]" + emoji + "]", "[N", emoji, "\xF0" + emoji + emoji + "]", true, Utf8},
+        {emoji + "]", "\x98\x80", "v", emoji + "]", true, Utf8},  // not a whole character
+        {"a" + emoji + "]", emoji, "", "a", true, Utf8},
+        // The same bytes where every byte is a character.
+        {"[N1-3]", "[N", apple, "\xD0\xAF\xD0", true},
+        {"\x81[[N9]N]", "[N", "v", "\x81v", true},
+    };
+    for (const ExpandRow& row : rows) {
+        checkExpand(row);
+    }
+    const std::vector<ReplaceRow> replaceRows = {
+        {"\x81[]]", "[]]", "]", "\x81[]]", DoubleByte},
+        {"\x81[]][]]", "[]]", "]", "\x81[]]]", DoubleByte},
+        {"\x81[]]", "[]]", "]", "\x81]"},
+        {emoji + "[C]", "[C]", "5", emoji + "5", Utf8},
+    };
+    for (const ReplaceRow& row : replaceRows) {
+        checkReplace(row);
+    }
+}
+
 TEST(ExpandToken, AcceptsPrefixesOfEveryLengthWithoutCrashing) {
     const std::vector<ExpandRow> rows = {
         {"[N]", "", "Holiday", "[N]", true},           // an empty prefix changes nothing
@@ -268,6 +330,10 @@ TEST(TakeNumber, ReadsTheDecimalAndHexadecimalFormsAndLeavesTheRest) {
         {"$0000000000000010]", 16, "]"},
         {"-$80000000]", kMin, "]"},
         {"-$99999999]", 0x66666667, "]"},
+        // Digits that run to the end of the text.
+        {"12", 12, ""},
+        {"-7", -7, ""},
+        {"$10", 16, ""},
     };
     for (const Row& row : rows) {
         std::string_view text = row.text;
@@ -295,36 +361,53 @@ TEST(TakeNumber, FailsOnEveryOtherNumberTextAndTakesNothing) {
     }
 }
 
-// The fast versions against the literal algorithm on many small random inputs over an alphabet
-// that makes tokens, ranges and closing-ups likely. The fuzz target does the same on any bytes.
+// The fast versions against the literal algorithm on many small random inputs, in each kind of
+// code page. Templates are strung from pieces that make tokens, empty pieces (so that the texts
+// around them close up and form occurrences across the join) and characters of several bytes,
+// whole or broken. The fuzz target does the same on any bytes.
 TEST(ExpandToken, AgreesWithTheLiteralAlgorithmOnRandomInputs) {
     std::mt19937 random(20261207);
-    const std::string_view alphabet = "[[[NNN]]]-,0123$x ab";
-    const std::vector<std::string_view> values = {"", "H", "Holiday", "[N", "]", "[N]", "a[", "N]"};
-    const auto text = [&](std::size_t maxLength) {
-        std::string s(random() % (maxLength + 1), ' ');
-        for (char& c : s) {
-            c = alphabet[random() % alphabet.size()];
-        }
-        return s;
+    // clang-format off
+    const std::vector<std::string_view> pieces = {
+        "[N9]", "[N0,0]", "[N5-2]", "[N]", "[N1]", "[N-1]", "[N2,]", "[N2\xD1\x8F]",
+        "[", "[N", "N", "]", "N]", "a", "b", "ab", "-", "1", ",", "[C]", "C]",
+        "\x81", "\x95\x5C", "\xD0\xAF", "\xF0\x9F\x98\x80", "\xF0\x9F", "\x98",
+        // Empty pieces inside what becomes an occurrence once the texts close up.
+        "[[N9]N1]", "a[[N0,0]N-1]", "[[N5-2]N", "[N[N9]", "[[C]C]", "a[N9]b", "\x81[[N9]N]",
+        "\xD0[N9]\xAF", "[[N9]Nab]", "[N][N9]", "[[N9]\xD0\xAF", "[[N9]\x81\x40", "[[\xD0\xD0\xAF"};
+    const std::vector<std::string_view> values = {
+        "", "", "H", "Holiday", "[N", "]", "[N]", "a[", "N]", "\x95\x5C\x8E\xA6",
+        "\xD0\xAF\xD0\xB1", "x\xF0\x9F\x98\x80", "\x95", "\xF0\x9F"};
+    const std::vector<std::string_view> needles = {
+        "[N", "[N", "[C]", "ab", "N]", "a[N", "[Nab", "\x81[", "\xF0\x9F", "\x5C[", "\xAF[",
+        "[\x81", "[\xD0"};
+    // clang-format on
+    const auto pick = [&](const std::vector<std::string_view>& from) {
+        return from[random() % from.size()];
     };
-    for (int i = 0; i < 20000; ++i) {
-        const std::string tmpl = text(24);
-        const std::string_view value = values[random() % values.size()];
-        const std::string needle = i % 4 == 0 ? text(3) : "[N";
-        std::string fast = tmpl;
-        std::string slow = tmpl;
-        const bool fastResult = nm::ExpandToken(fast, needle, value);
-        const bool slowResult = nm::reference::ExpandToken(slow, needle, value);
-        ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", prefix \"" << needle
-                              << "\", value \"" << value << "\"";
-        ASSERT_EQ(fastResult, slowResult) << tmpl;
-        fast = tmpl;
-        slow = tmpl;
-        nm::ReplaceAll(fast, needle, value);
-        nm::reference::ReplaceAll(slow, needle, value);
-        ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", literal \"" << needle
-                              << "\", value \"" << value << "\"";
+    for (const nm::CodePageKind kind : {SingleByte, DoubleByte, Utf8}) {
+        const nm::CodePage codePage = codePageOf(kind);
+        for (int i = 0; i < 20000; ++i) {
+            std::string tmpl;
+            for (std::size_t n = random() % 9; n > 0; --n) {
+                tmpl += pick(pieces);
+            }
+            const std::string_view value = pick(values);
+            const std::string needle(i % 3 == 0 ? pick(pieces) : pick(needles));
+            std::string fast = tmpl;
+            std::string slow = tmpl;
+            const bool fastResult = nm::ExpandToken(fast, needle, value, codePage);
+            const bool slowResult = nm::reference::ExpandToken(slow, needle, value, codePage);
+            ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", prefix \"" << needle
+                                  << "\", value \"" << value << "\", kind " << int(kind);
+            ASSERT_EQ(fastResult, slowResult) << tmpl;
+            fast = tmpl;
+            slow = tmpl;
+            nm::ReplaceAll(fast, needle, value, codePage);
+            nm::reference::ReplaceAll(slow, needle, value, codePage);
+            ASSERT_EQ(fast, slow) << "template \"" << tmpl << "\", literal \"" << needle
+                                  << "\", value \"" << value << "\", kind " << int(kind);
+        }
     }
 }
 

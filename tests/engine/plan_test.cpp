@@ -59,7 +59,18 @@ struct Case {
     std::vector<std::string> onDisk = {};  // besides the batch's files
     std::size_t maxPathChars = 259;
     bool doubleByte = false;
+    bool utf16Length = false;  // paths measured as UTF-8 converted to UTF-16
 };
+
+// UTF-16 units of well-formed UTF-8: one per sequence, two for a four-byte one.
+std::size_t utf16Units(std::string_view utf8) {
+    std::size_t units = 0;
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        units += (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
 
 // Plans the case, then makes its moves on a case-insensitive disk: each must find its
 // source and a free target, and the disk must end with every moving file at its new path.
@@ -76,6 +87,9 @@ void check(const Case& c) {
     rules.foldName = upper;
     rules.exists = [&disk](std::string_view path) { return disk.contains(upper(path)); };
     rules.maxPathChars = c.maxPathChars;
+    if (c.utf16Length) {
+        rules.pathLength = utf16Units;
+    }
     for (int b = 0x81; c.doubleByte && b <= 0xFC; ++b) {
         rules.leadBytes[b] = b <= 0x9F || b >= 0xE0;
     }
@@ -203,6 +217,21 @@ TEST(MakePlan, ReadsDoubleByteCharacters) {
     };
     check({"double-byte", requests, "P P P P L P P", 6, true, {}, 7, true});
     check({"single-byte", requests, "I I I I I I I", 0, true, {}, 7});
+}
+
+// Under UTF-8 a path is as long as Windows measures it: Я takes two bytes and one unit, an
+// emoji four bytes and two units.
+TEST(MakePlan, MeasuresPathsAsTheSystemDoes) {
+    const std::string ya = "\xD0\xAF";
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const std::vector<nm::PlanRequest> requests = {
+        {"d\\a", "d\\" + ya + ya + ya + ya + ya},
+        {"d\\b", "d\\" + ya + ya + ya + ya + ya + "1"},
+        {"d\\c", "d\\" + emoji + emoji + "1"},
+        {"d\\e", "d\\" + emoji + emoji + emoji},
+    };
+    check({"in UTF-16 units", requests, "P L P L", 2, true, {}, 7, false, true});
+    check({"in bytes", requests, "L L L L", 0, true, {}, 7});
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "engine/rename.hpp"
 
+#include "tests/engine/mask_reference.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,6 +23,7 @@ struct NewPathCase {
     const char* extMask;
     int index;
     const char* expected;  // nullptr: the expansion fails and the file keeps its name
+    nm::FileTime time = kDecember7;
 };
 
 std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step = 1,
@@ -33,7 +36,7 @@ std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step
     request.counterStep = step;
     request.counterDigits = digits;
     request.fileIndex = c.index;
-    const nm::RenameResult result = nm::ComputeNewPath(request, kDecember7, russianDates());
+    const nm::RenameResult result = nm::ComputeNewPath(request, c.time, russianDates());
     if (result.status != nm::RenameStatus::Ok) {
         EXPECT_EQ(result.status, nm::RenameStatus::MaskFailed);
         return std::nullopt;
@@ -60,8 +63,11 @@ TEST(ComputeNewPath, FollowsTheTokenChainInItsOrder) {
         // Values that hold later tokens are expanded by the later steps.
         {R"(C:\a[E].txt)", "[N]", "", 0, R"(C:\atxt)"},
         {R"(C:\a[C].txt)", "[N]", "[E]", 2, R"(C:\a003.txt)"},
-        // ...but a step never expands what it inserted itself.
+        // ...but a step never expands what it inserted itself, nor do earlier steps.
         {R"(C:\[N].txt)", "[N]", "[E]", 0, R"(C:\[N].txt)"},
+        {R"(C:\x[E]\f.txt)", "[P]", "[E]", 0, R"(C:\x[E]\x[E].txt)"},
+        // Every field of the time with one digit keeps its zero.
+        {R"(C:\f.txt)", "[t]_[M][D]_[s]", "", 0, R"(C:\03.04.06_0102_06)", {2026, 1, 2, 3, 4, 6}},
         {R"(C:\.htaccess)", "[N]x", "[E]", 0, R"(C:\x.htaccess)"},
         {R"(C:\file.txt)", "", "[E]", 0, R"(C:\.txt)"},
         // The escapes.
@@ -69,11 +75,16 @@ TEST(ComputeNewPath, FollowsTheTokenChainInItsOrder) {
         {R"(C:\file.txt)", "[N][[]1[]]", "[E]", 0, R"(C:\file[1].txt)"},
         {R"(C:\file.txt)", "[]]", "", 0, R"(C:\])"},
         {R"(C:\file.txt)", "[C2]", "", 0, R"(C:\[C2])"},
+        {R"(C:\file.txt)", "[[]]]", "", 0, R"(C:\])"},  // "[[]" makes "[", then "[]]" is there
         // Masks that cannot be expanded.
         {R"(C:\file.txt)", "[Name]", "[E]", 0, nullptr},
         {R"(C:\file.txt)", "[N][mm]", "[E]", 0, nullptr},
         {R"(C:\file.txt)", "[N", "[E]", 0, nullptr},
         {R"(C:\file.txt)", "[N]", "[Ex]", 0, nullptr},
+        // A failure ends the chain: the date tokens after it cannot undo it.
+        {R"(C:\file.txt)", "[Nx][Y][s]", "[E]", 0, nullptr},
+        {R"(C:\file.txt)", "[dx]-[Y]-[t]", "", 0, nullptr},
+        {R"(C:\file.txt)", "[Y][mx][s]", "", 0, nullptr},
     };
     for (const NewPathCase& c : cases) {
         const auto got = newPath(c);
@@ -147,11 +158,7 @@ TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
 
 TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     nm::LocaleFormats japanese;
-    japanese.doubleByte = true;
-    for (int b = 0x81; b <= 0x9F; ++b)
-        japanese.leadBytes[b] = true;
-    for (int b = 0xE0; b <= 0xFC; ++b)
-        japanese.leadBytes[b] = true;
+    japanese.codePage = nm::reference::shiftJis();
 
     // 0x95 0x5C is one character whose second byte is a backslash.
     const std::string folder = "C:\\\x95\x5C\\";

@@ -1,4 +1,5 @@
-// Runs once per LANG; each run checks what its own locale must give.
+// Runs once per LANG, and once more with a manifest that makes the process's code page
+// UTF-8; each run checks what its own locale and code page must give.
 
 #include "engine/win32/locale_capture.hpp"
 
@@ -17,14 +18,20 @@ struct Expected {
     const char* dateText;  // 7 December 2026 under that short date
     const char* sunday;    // full name, which comes first
     const char* december;  // full name
-    bool doubleByte;
+    nm::CodePageKind kind;
 };
+
+using enum nm::CodePageKind;
 
 const Expected kLocales[] = {
     {"ru_RU.UTF-8", 1251, "dd.MM.yyyy", "07.12.2026",
-     "\xe2\xee\xf1\xea\xf0\xe5\xf1\xe5\xed\xfc\xe5", "\xe4\xe5\xea\xe0\xe1\xf0\xfc", false},
-    {"en_US.UTF-8", 1252, "M/d/yyyy", "12/7/2026", "Sunday", "December", false},
-    {"ja_JP.UTF-8", 932, "yyyy/M/d", "2026/12/7", "\x93\xfa\x97j\x93\xfa", "12\x8c\x8e", true},
+     "\xe2\xee\xf1\xea\xf0\xe5\xf1\xe5\xed\xfc\xe5", "\xe4\xe5\xea\xe0\xe1\xf0\xfc", SingleByte},
+    {"en_US.UTF-8", 1252, "M/d/yyyy", "12/7/2026", "Sunday", "December", SingleByte},
+    {"ja_JP.UTF-8", 932, "yyyy/M/d", "2026/12/7", "\x93\xfa\x97j\x93\xfa", "12\x8c\x8e",
+     DoubleByte},
+    // The system's code page is double-byte, the process's UTF-8.
+    {"ja_JP.UTF-8", 65001, "yyyy/M/d", "2026/12/7", "\xe6\x97\xa5\xe6\x9b\x9c\xe6\x97\xa5",
+     "12\xe6\x9c\x88", Utf8},
 };
 
 class LocaleCapture : public ::testing::Test {
@@ -32,11 +39,12 @@ class LocaleCapture : public ::testing::Test {
     void SetUp() override {
         const char* lang = std::getenv("LANG");
         for (const Expected& e : kLocales) {
-            if (lang != nullptr && std::string_view(lang) == e.lang)
+            if (lang != nullptr && std::string_view(lang) == e.lang && GetACP() == e.codePage)
                 expected_ = &e;
         }
-        ASSERT_NE(expected_, nullptr) << "no expectations for LANG " << (lang ? lang : "");
-        ASSERT_EQ(GetACP(), expected_->codePage) << "Wine did not take the code page from LANG";
+        ASSERT_NE(expected_, nullptr)
+            << "no expectations for LANG " << (lang ? lang : "") << " and code page " << GetACP()
+            << ": Wine takes the code page from LANG, or from the manifest";
     }
     const Expected* expected_ = nullptr;
 };
@@ -48,10 +56,10 @@ TEST_F(LocaleCapture, TakesTheLocalesDateSettingsAndLeadBytes) {
               expected_->dateText);
     EXPECT_EQ(formats.longDays[0], expected_->sunday);
     EXPECT_EQ(formats.longMonths[11], expected_->december);
-    EXPECT_EQ(formats.doubleByte, expected_->doubleByte);
+    EXPECT_EQ(formats.codePage.kind, expected_->kind);
     for (int b = 0; b < 256; ++b) {
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        EXPECT_EQ(formats.isLeadByte(b), expected_->doubleByte && lead) << "byte " << b;
+        EXPECT_EQ(formats.isLeadByte(b), expected_->kind == DoubleByte && lead) << "byte " << b;
     }
 }
 

@@ -5,7 +5,9 @@
 //               that letter; any other byte b gives the next b % 4 bytes as a raw prefix
 //   byte 1      literal: "C" gives "[C]", "[" gives "[[]", "]" gives "[]]"; any other byte b gives
 //               the next b % 4 bytes as a raw literal
-//   1 byte      value length v (v % 64), then v bytes of value (shortened at the end of the data)
+//   1 byte      value length and code page: v % 64 bytes of value follow (shortened at the end of
+//               the data); v / 64 chooses the code page: 0 and 3 single-byte, 1 code page 932,
+//               2 UTF-8
 //   the rest    the template
 //
 // Checks, besides the sanitizers' own: a template that does not hold the prefix (or the literal)
@@ -60,6 +62,17 @@ std::string_view realLiteral(unsigned char selector) {
     }
 }
 
+nm::CodePage codePageOf(unsigned char selector) {
+    switch (selector / 64) {
+        case 1:
+            return nm::reference::shiftJis();
+        case 2:
+            return nm::reference::utf8();
+        default:
+            return {};
+    }
+}
+
 void check(bool condition) {
     if (!condition) {
         std::abort();
@@ -80,28 +93,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (literal.empty()) {
         literal = in.take(literalSelector % 4);
     }
-    const std::string_view value = in.take(in.takeByte() % 64);
+    const unsigned char valueSelector = in.takeByte();
+    const nm::CodePage codePage = codePageOf(valueSelector);
+    const std::string_view value = in.take(valueSelector % 64);
     const std::string original(in.data);
 
     std::string expanded = original;
-    const bool result = nm::ExpandToken(expanded, prefix, value);
+    const bool result = nm::ExpandToken(expanded, prefix, value, codePage);
     if (prefix.empty() || original.find(prefix) == std::string::npos) {
         check(result && expanded == original);
     }
     if (prefix.find('\0') == std::string_view::npos) {
         std::string slow = original;
-        const bool slowResult = nm::reference::ExpandToken(slow, prefix, value);
+        const bool slowResult = nm::reference::ExpandToken(slow, prefix, value, codePage);
         check(result == slowResult && expanded == slow);
     }
 
     std::string replaced = original;
-    nm::ReplaceAll(replaced, literal, value);
+    nm::ReplaceAll(replaced, literal, value, codePage);
     if (literal.empty() || original.find(literal) == std::string::npos) {
         check(replaced == original);
     }
     if (literal.find('\0') == std::string_view::npos) {
         std::string slow = original;
-        nm::reference::ReplaceAll(slow, literal, value);
+        nm::reference::ReplaceAll(slow, literal, value, codePage);
         check(replaced == slow);
     }
     return 0;
