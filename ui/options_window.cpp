@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "ui/drawing.hpp"
 #include "ui/options_input.hpp"
@@ -21,8 +22,18 @@ constexpr char kCaption[] = "Опции преобразования";
 constexpr std::string_view kTitle = "Имя по маске";
 constexpr std::string_view kVersionLine = "Версия 1.0.02";
 
+// The layout in pixels at 96 DPI; every other DPI scales it.
 constexpr int kOuterWidth = 259;
 constexpr int kOuterHeight = 332;
+constexpr int kHeaderHeight = 50;
+constexpr int kFooterRule = 265;
+constexpr int kHeaderArtWidth = 100;
+constexpr int kHeaderArtMargin = 6;  // between the header art and the right edge
+constexpr int kIconSize = 16;
+constexpr int kIconMargin = 10;
+constexpr int kControlFontHeight = -11;
+constexpr int kTitleFontHeight = -19;
+constexpr int kSmallFontHeight = -8;
 constexpr int kManifestResource = 2;  // the id Windows gives a DLL's own manifest
 
 struct ControlLayout {
@@ -82,12 +93,51 @@ Font createTahoma(int height) noexcept {
                             DEFAULT_PITCH | FF_DONTCARE, L"Tahoma")};
 }
 
+// The screen's DPI: what the window is made at before it has a DPI of its own.
+UINT screenDpi() noexcept {
+    ScreenDc screen{GetDC(nullptr)};
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kLayoutDpi;
+}
+
+// The window's own DPI where the system has one per window (Windows 10 1607 and later;
+// looked up at run time, so the plug-in imports nothing newer), else the screen's. A host
+// that is not DPI-aware gets 96 here and the system stretches the window.
+UINT windowDpi(HWND window) noexcept {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow =
+        reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+    return dpi != 0 ? dpi : screenDpi();
+}
+
 // Centred on the primary screen; nothing keeps a too small screen from a negative place.
-POINT windowPosition() noexcept {
+POINT windowPosition(UINT dpi) noexcept {
     ScreenDc screen{GetDC(nullptr)};
     const int width = GetDeviceCaps(screen.get(), HORZRES);
     const int height = GetDeviceCaps(screen.get(), VERTRES);
-    return {width / 2 - kOuterWidth / 2, height / 2 - kOuterHeight / 2};
+    return {width / 2 - ScaleForDpi(kOuterWidth, dpi) / 2,
+            height / 2 - ScaleForDpi(kOuterHeight, dpi) / 2};
+}
+
+// The header bitmap drawn for this DPI, else the nearest one drawn larger (scaled down
+// when painted: sharper than one scaled up), else the largest.
+Bitmap loadHeader(UINT dpi) noexcept {
+    struct Art {
+        UINT dpi;
+        const wchar_t* name;
+    };
+    constexpr Art kArt[] = {
+        {96, L"OPTBG"}, {120, L"OPTBG120"}, {144, L"OPTBG144"}, {192, L"OPTBG192"}};
+    const Art* chosen = &kArt[std::size(kArt) - 1];
+    for (const Art& art : kArt) {
+        if (art.dpi >= dpi) {
+            chosen = &art;
+            break;
+        }
+    }
+    return Bitmap{LoadBitmapW(resourceModule, chosen->name)};
 }
 
 // The common controls 6 of our own manifest: only their buttons take image lists, and
@@ -104,28 +154,40 @@ ActivationContext commonControlsContext() noexcept {
     return ActivationContext{CreateActCtxW(&request)};
 }
 
-void putButtonImages(OptionsWindowState& state, HWND button, int slot, const char* icon) noexcept {
-    state.buttonIcons[slot].reset(
-        static_cast<HICON>(LoadImageA(resourceModule, icon, IMAGE_ICON, 16, 16, 0)));
-    SetButtonImages(button, state.buttonIcons[slot].get(), IMAGE_ICON, 16, 16);
+// The icon at the size of the DPI (the icon files hold 16, 20, 24 and 32 pixels). The
+// button takes the new images before the old ones are released.
+void putButtonImages(OptionsWindowState& state, HWND button, std::size_t slot,
+                     const char* icon) noexcept {
+    const int size = ScaleForDpi(kIconSize, state.dpi);
+    Icon image{static_cast<HICON>(LoadImageA(resourceModule, icon, IMAGE_ICON, size, size, 0))};
+    SetButtonImages(button, image.get(), IMAGE_ICON, size, size,
+                    ScaleForDpi(kIconMargin, state.dpi));
+    state.buttonIcons[slot] = std::move(image);
     BUTTON_IMAGELIST held{};
     if (SendMessageW(button, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&held)) != 0 &&
-        held.himl != nullptr) {
+        held.himl != nullptr && held.himl != state.buttonImages[slot].get()) {
         state.buttonImages[slot].reset(held.himl);
     }
+}
+
+RECT scaledRect(const ControlLayout& layout, UINT dpi) noexcept {
+    const int x = ScaleForDpi(layout.x, dpi);
+    const int y = ScaleForDpi(layout.y, dpi);
+    return {x, y, x + ScaleForDpi(layout.width, dpi), y + ScaleForDpi(layout.height, dpi)};
 }
 
 void createControls(OptionsWindowState& state) noexcept {
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const ControlLayout& layout = kControls[i];
+        const RECT rect = scaledRect(layout, state.dpi);
         HWND control = CreateWindowExW(
             layout.exStyle, layout.className, fromLabel(layout.text).c_str(),
-            WS_CHILD | WS_VISIBLE | layout.style, layout.x, layout.y, layout.width, layout.height,
-            state.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), resourceModule,
-            nullptr);
+            WS_CHILD | WS_VISIBLE | layout.style, rect.left, rect.top, rect.right - rect.left,
+            rect.bottom - rect.top, state.window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), resourceModule, nullptr);
         state.controls[i] = control;
         if (layout.icon != nullptr) {
-            putButtonImages(state, control, layout.id == kIdOk ? 0 : 1, layout.icon);
+            putButtonImages(state, control, layout.id == kIdOk ? 0u : 1u, layout.icon);
         }
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.controlFont.get()), FALSE);
         if (layout.textLimit != 0) {
@@ -153,10 +215,20 @@ OptionsWindowState* stateOf(HWND window) noexcept {
     return reinterpret_cast<OptionsWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void drawRule(HDC dc, HPEN pen, int y) noexcept {
-    SelectedObject selection{dc, pen};
-    MoveToEx(dc, 0, y, nullptr);
-    LineTo(dc, kOuterWidth, y);
+// An engraved rule at y (96-DPI units): the soft line over the light one, each one
+// pixel at 96 DPI, scaled.
+void drawRule(HDC dc, const OptionsWindowState& state, int y) noexcept {
+    const int thickness = ScaleForDpi(1, state.dpi);
+    const int top = ScaleForDpi(y, state.dpi);
+    const int right = ScaleForDpi(kOuterWidth, state.dpi);
+    for (auto [pen, from] :
+         {std::pair{state.softPen.get(), top}, std::pair{state.lightPen.get(), top + thickness}}) {
+        SelectedObject selection{dc, pen};
+        for (int line = from; line < from + thickness; ++line) {
+            MoveToEx(dc, 0, line, nullptr);
+            LineTo(dc, right, line);
+        }
+    }
 }
 
 void drawText(HDC dc, HFONT font, COLORREF colour, int x, int y, std::wstring_view text) noexcept {
@@ -167,15 +239,17 @@ void drawText(HDC dc, HFONT font, COLORREF colour, int x, int y, std::wstring_vi
 
 void paint(HDC dc, const OptionsWindowState& state) noexcept {
     // Painted on the outer width; what lies beyond the client area is clipped.
-    PatBlt(dc, 0, 0, kOuterWidth, 50, WHITENESS);
-    drawRule(dc, state.softPen.get(), 50);
-    drawRule(dc, state.softPen.get(), 265);
-    drawRule(dc, state.lightPen.get(), 51);
-    drawRule(dc, state.lightPen.get(), 266);
-    DrawBitmapRightAligned(dc, kOuterWidth, 0, state.header.get());
+    const UINT dpi = state.dpi;
+    const auto at = [dpi](int value) { return ScaleForDpi(value, dpi); };
+    PatBlt(dc, 0, 0, at(kOuterWidth), at(kHeaderHeight), WHITENESS);
+    drawRule(dc, state, kHeaderHeight);
+    drawRule(dc, state, kFooterRule);
+    DrawBitmapRightAligned(dc, at(kOuterWidth), 0, state.header.get(), at(kHeaderArtWidth),
+                           at(kHeaderHeight), at(kHeaderArtMargin));
     SetBkMode(dc, TRANSPARENT);
-    drawText(dc, state.titleFont.get(), RGB(128, 128, 128), 16, 12, state.title);
-    drawText(dc, state.smallFont.get(), GetSysColor(COLOR_WINDOWTEXT), 125, 34, state.versionLine);
+    drawText(dc, state.titleFont.get(), RGB(128, 128, 128), at(16), at(12), state.title);
+    drawText(dc, state.smallFont.get(), GetSysColor(COLOR_WINDOWTEXT), at(125), at(34),
+             state.versionLine);
 }
 
 // Gives the window the state CreateOptionsWindow made for it. A window of our class made
@@ -192,12 +266,49 @@ void onNcCreate(HWND window, const CREATESTRUCTW& create) noexcept {
 void onCreate(OptionsWindowState& state) noexcept {
     state.title = fromLabel(kTitle);
     state.versionLine = fromLabel(kVersionLine);
-    state.titleFont = createTahoma(-19);
-    state.smallFont = createTahoma(-8);
+    state.titleFont = createTahoma(ScaleForDpi(kTitleFontHeight, state.dpi));
+    state.smallFont = createTahoma(ScaleForDpi(kSmallFontHeight, state.dpi));
     state.softPen.reset(CreatePen(
         PS_SOLID, 1, BlendColors(GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE), 70)));
     state.lightPen.reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOW)));
-    state.header.reset(LoadBitmapW(resourceModule, L"OPTBG"));
+    state.header = loadHeader(state.dpi);
+}
+
+// Lays the window out again at a new DPI. Fonts, the header and the button images for
+// it are made and given to the controls before the old ones are released.
+void applyDpi(OptionsWindowState& state, UINT dpi, const RECT* suggested) noexcept {
+    if (dpi == 0) {
+        return;
+    }
+    state.dpi = dpi;
+    Font controlFont = createTahoma(ScaleForDpi(kControlFontHeight, dpi));
+    Font titleFont = createTahoma(ScaleForDpi(kTitleFontHeight, dpi));
+    Font smallFont = createTahoma(ScaleForDpi(kSmallFontHeight, dpi));
+    Bitmap header = loadHeader(dpi);
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        const ControlLayout& layout = kControls[i];
+        HWND control = state.controls[i];
+        const RECT rect = scaledRect(layout, dpi);
+        SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont.get()), FALSE);
+        if (layout.icon != nullptr) {
+            putButtonImages(state, control, layout.id == kIdOk ? 0u : 1u, layout.icon);
+        }
+    }
+    state.controlFont = std::move(controlFont);
+    state.titleFont = std::move(titleFont);
+    state.smallFont = std::move(smallFont);
+    state.header = std::move(header);
+    if (suggested != nullptr) {
+        SetWindowPos(state.window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SetWindowPos(state.window, nullptr, 0, 0, ScaleForDpi(kOuterWidth, dpi),
+                     ScaleForDpi(kOuterHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+    RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void onPaint(HWND window) noexcept {
@@ -269,15 +380,17 @@ bool CreateOptionsWindow(HWND owner) noexcept {
         return false;  // one window at a time: sessions do not nest
     }
     StateOwner state = std::make_unique<OptionsWindowState>();
-    state->controlFont = createTahoma(-11);
-    const POINT position = windowPosition();
+    state->dpi = screenDpi();
+    state->controlFont = createTahoma(ScaleForDpi(kControlFontHeight, state->dpi));
+    const POINT position = windowPosition(state->dpi);
 
     const ActivationContext context = commonControlsContext();
     const ActivationScope activation{context.get()};
     creating = &state;
-    HWND window = CreateWindowExW(0, kClassName, fromLabel(kCaption).c_str(),
-                                  WS_CAPTION | WS_SYSMENU, position.x, position.y, kOuterWidth,
-                                  kOuterHeight, owner, nullptr, nullptr, &state);
+    HWND window =
+        CreateWindowExW(0, kClassName, fromLabel(kCaption).c_str(), WS_CAPTION | WS_SYSMENU,
+                        position.x, position.y, ScaleForDpi(kOuterWidth, state->dpi),
+                        ScaleForDpi(kOuterHeight, state->dpi), owner, nullptr, nullptr, &state);
     creating = nullptr;
     OptionsWindowState* const held = window != nullptr ? stateOf(window) : nullptr;
     if (held == nullptr) {
@@ -290,6 +403,10 @@ bool CreateOptionsWindow(HWND owner) noexcept {
     registerHotKeys(*held);
     createControls(*held);
     createMenus(*held);
+    // A per-monitor host may place it on a screen of another DPI than the primary one.
+    if (const UINT own = windowDpi(window); own != held->dpi) {
+        applyDpi(*held, own, nullptr);
+    }
     return true;
 }
 
@@ -326,6 +443,12 @@ LRESULT CALLBACK OptionsWindowProc(HWND window, UINT message, WPARAM wParam,
                 if (const std::optional<LRESULT> result = onCommand(*state, wParam, lParam)) {
                     return *result;  // OK or Cancel: the window is gone
                 }
+            }
+            break;
+        case WM_DPICHANGED:
+            if (state != nullptr) {
+                applyDpi(*state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+                return 0;
             }
             break;
         case WM_DESTROY:

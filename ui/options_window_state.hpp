@@ -45,6 +45,7 @@ struct OptionsWindowState {
     HWND control(int id) const noexcept;
 
     HWND window = nullptr;                       // destroys itself and its controls
+    UINT dpi = 96;                               // what the geometry below is scaled to
     std::array<HWND, kControlCount> controls{};  // in creation order; owned by the window
     std::array<Menu, 3> menus;                   // date, time, other
     Font controlFont;

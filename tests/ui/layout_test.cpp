@@ -23,13 +23,19 @@ std::wstring textOf(HWND window) {
 
 using OptionsWindowLayout = OptionsWindowTest;
 
+// A length of the 96-DPI layout at the DPI the test runs at.
+LONG at(LONG pixels) {
+    return MulDiv(pixels, static_cast<int>(testDpi()), 96);
+}
+
 TEST_F(OptionsWindowLayout, WindowIsCentredHiddenOwnedAndOfFixedSize) {
+    ASSERT_EQ(state().dpi, testDpi());
     RECT rect;
     GetWindowRect(window_, &rect);
-    EXPECT_EQ(rect.left, 383);
-    EXPECT_EQ(rect.top, 218);
-    EXPECT_EQ(rect.right - rect.left, 259);
-    EXPECT_EQ(rect.bottom - rect.top, 332);
+    EXPECT_EQ(rect.left, 512 - at(259) / 2);  // 383 at 96 DPI on 1024 x 768
+    EXPECT_EQ(rect.top, 384 - at(332) / 2);   // 218
+    EXPECT_EQ(rect.right - rect.left, at(259));
+    EXPECT_EQ(rect.bottom - rect.top, at(332));
     const LONG style = GetWindowLongA(window_, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE), 0);
@@ -89,10 +95,12 @@ TEST_F(OptionsWindowLayout, ControlsFollowTheLayoutTableInCreationOrder) {
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, expected.x);
-        EXPECT_EQ(rect.top, expected.y);
-        EXPECT_EQ(rect.right - rect.left, expected.width);
-        EXPECT_EQ(rect.bottom - rect.top, expected.height);
+        // The 96-DPI rectangle scaled, within a pixel; exactly it at 96 DPI.
+        const LONG slack = testDpi() == 96 ? 0 : 1;
+        EXPECT_NEAR(rect.left, at(expected.x), slack);
+        EXPECT_NEAR(rect.top, at(expected.y), slack);
+        EXPECT_NEAR(rect.right, at(expected.x + expected.width), slack);
+        EXPECT_NEAR(rect.bottom, at(expected.y + expected.height), slack);
         EXPECT_EQ(SendMessageA(control, WM_GETFONT, 0, 0),
                   reinterpret_cast<LRESULT>(state().controlFont.get()));
         if ((style & WS_TABSTOP) != 0) {
@@ -105,6 +113,54 @@ TEST_F(OptionsWindowLayout, ControlsFollowTheLayoutTableInCreationOrder) {
     for (auto [id, limit] : {std::pair{kIdStart, 9}, {kIdStep, 9}, {kIdDigits, 2}}) {
         EXPECT_EQ(SendMessageA(state().control(id), EM_GETLIMITTEXT, 0, 0), limit) << id;
     }
+}
+
+// Measured with the font each control shows them in.
+TEST_F(OptionsWindowLayout, TheCaptionAndEveryLabelFitTheirControls) {
+    HDC dc = GetDC(window_);
+    const auto extent = [dc](HFONT font, const std::wstring& text) {
+        SIZE size{};
+        const HGDIOBJ previous = SelectObject(dc, font);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, previous);
+        return size;
+    };
+    for (HWND control = GetWindow(window_, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        const std::wstring text = textOf(control);
+        if (text.empty() || text == L"1") {
+            continue;
+        }
+        SCOPED_TRACE(testing::Message()
+                     << "control " << GetDlgCtrlID(control) << " at " << testDpi() << " DPI");
+        RECT client;
+        GetClientRect(control, &client);
+        const SIZE size =
+            extent(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), text);
+        // Push buttons keep a few pixels of frame; OK and Cancel also show their icon.
+        wchar_t className[16] = {};
+        GetClassNameW(control, className, static_cast<int>(std::size(className)));
+        const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+        const bool pushButton = lstrcmpiW(className, L"button") == 0 && type == BS_PUSHBUTTON;
+        const bool hasIcon = GetDlgCtrlID(control) == kIdOk || GetDlgCtrlID(control) == kIdCancel;
+        const LONG frame = pushButton ? at(4) : 0;
+        const LONG icon = hasIcon ? at(16 + 10) : 0;
+        EXPECT_LE(size.cx + frame + icon, client.right);
+        EXPECT_LE(size.cy, client.bottom);
+    }
+    // The caption: its text, in the caption font, beside the close box.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    HFONT captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
+    const SIZE caption = extent(captionFont, textOf(window_));
+    DeleteObject(captionFont);
+    RECT outer;
+    GetWindowRect(window_, &outer);
+    EXPECT_LE(caption.cx + GetSystemMetrics(SM_CXSIZE) + 2 * GetSystemMetrics(SM_CXFIXEDFRAME),
+              outer.right - outer.left);
+    EXPECT_LE(caption.cy, GetSystemMetrics(SM_CYCAPTION));
+    ReleaseDC(window_, dc);
 }
 
 TEST_F(OptionsWindowLayout, MenusHoldTheirTokenItemsInIdOrder) {
@@ -193,7 +249,8 @@ TEST_F(OptionsWindowLayout, MaskFieldsRoundTripWholeCharactersWithinTheRecordsBy
         char record[100] = {};
         std::memcpy(record, c.record.data(), c.record.size());
         fillMaskField(edit, record);
-        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        const int end = GetWindowTextLengthW(edit);
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
         SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(c.typed.c_str()));
         char read[100];
         std::memset(read, 0x55, sizeof read);
