@@ -70,6 +70,8 @@ void validateNumberField(std::size_t index, HWND field) noexcept {
     }
 }
 
+bool fillingMaskField = false;  // while the record's text is put into a mask edit
+
 void insertToken(const OptionsWindowState& state, int id) noexcept {
     HWND target = optionsSession().tokenTarget;
     // Only a mask edit of this window takes tokens: the target may be the window itself,
@@ -87,7 +89,9 @@ void insertToken(const OptionsWindowState& state, int id) noexcept {
 void checkMaskField(OptionsWindowState& state, std::size_t index, HWND field) {
     std::wstring text = windowText(field);
     std::wstring& last = state.lastMaskText[index];
-    if (toAnsi(text, kMaskBytes)) {
+    // The record's own text is taken as it is, even with bytes that are no characters of
+    // the code page and come back longer: refusing it would empty the field.
+    if (fillingMaskField || text == last || toAnsi(text, kMaskBytes)) {
         last.swap(text);
         return;
     }
@@ -151,8 +155,11 @@ void step(const OptionsWindowState& state, bool up) noexcept {
 
 void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept {
     try {
+        fillingMaskField = true;
         SetWindowTextW(field, fromAnsi(maskText(mask)).c_str());
+        fillingMaskField = false;
     } catch (...) {
+        fillingMaskField = false;
         SetWindowTextW(field, L"");  // out of memory: an empty field rather than a cut one
     }
 }
@@ -160,8 +167,13 @@ void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept {
 void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept {
     std::string bytes;
     try {
-        // The field's check has kept it within the bytes and characters the record takes.
-        bytes = toAnsi(windowText(field), kMaskBytes).value_or(std::string());
+        // The field's check has kept it within the bytes and characters the record takes,
+        // unless the record's own text was no valid text: what fits of it is kept then.
+        const std::wstring text = windowText(field);
+        bytes = toAnsi(text, kMaskBytes).value_or(std::string());
+        if (bytes.empty() && !text.empty()) {
+            bytes = fitAnsi(text, kMaskBytes);
+        }
     } catch (...) {
         // Out of memory: an empty mask rather than a cut one.
     }

@@ -68,6 +68,20 @@ std::string toAnsiLossy(std::wstring_view text) {
     return narrow(text, lost);
 }
 
+std::string fitAnsi(std::wstring_view text, std::size_t limit) {
+    // Drop whole characters from the end (a surrogate pair is one) until it fits.
+    while (!text.empty()) {
+        std::string bytes = toAnsiLossy(text);
+        if (bytes.size() <= limit) {
+            return bytes;
+        }
+        const bool pair = text.size() >= 2 && IS_LOW_SURROGATE(text.back()) &&
+                          IS_HIGH_SURROGATE(text[text.size() - 2]);
+        text.remove_suffix(pair ? 2 : 1);
+    }
+    return {};
+}
+
 std::wstring windowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) {

@@ -26,6 +26,10 @@ std::optional<std::string> toAnsi(std::wstring_view text, std::size_t limit);
 // handed over whole, such as the description.
 std::string toAnsiLossy(std::wstring_view text);
 
+// The longest start of the text, in whole characters, that takes at most `limit` bytes
+// of the ANSI code page (characters it lacks as '?').
+std::string fitAnsi(std::wstring_view text, std::size_t limit);
+
 // A window's whole text.
 std::wstring windowText(HWND window);
 
