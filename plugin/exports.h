@@ -123,7 +123,9 @@ void NAMEMASK_CALL freeOpt(RenameOptions* record);
 /* The modal options window. newRecord != 0: *record receives a new record with the
    defaults; otherwise *record is edited. Returns 1 when the user confirmed; then
    *description points to a one-line text owned by the plug-in, valid until the next
-   showOptions. */
+   showOptions. The description is in the process's ANSI code page (GetACP()), like
+   the masks it quotes; characters of its Russian title that the code page lacks
+   read '?'. */
 int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
                                   const char** description);
 

@@ -80,24 +80,33 @@ def hash_sign(x0, y0, size, w, slant):
 
 # ---- raster: straight-alpha RGBA float canvas, y grows downwards ----
 
+def scaled(v, dpi):
+    """v pixels at 96 DPI, at dpi: halves away from zero, as the window rounds."""
+    return (v * dpi + 48) // 96
+
+
 class Canvas:
-    def __init__(self, w, h, bg=(0, 0, 0, 0.0)):
-        self.w, self.h = w, h
-        self.px = [[list(bg) for _ in range(w)] for _ in range(h)]
+    """Shapes are given in 96-DPI units; the pixels are those of `dpi`."""
+
+    def __init__(self, w, h, bg=(0, 0, 0, 0.0), dpi=96):
+        self.k = dpi / 96
+        self.w, self.h = scaled(w, dpi), scaled(h, dpi)
+        self.px = [[list(bg) for _ in range(self.w)] for _ in range(self.h)]
 
     def coverage(self, shapes):
         """Per-pixel fraction of samples inside the union of shapes."""
         cov = [[0.0] * self.w for _ in range(self.h)]
-        bx0 = max(0, int(min(s[1][0] for s in shapes)))
-        by0 = max(0, int(min(s[1][1] for s in shapes)))
-        bx1 = min(self.w, int(max(s[1][2] for s in shapes)) + 1)
-        by1 = min(self.h, int(max(s[1][3] for s in shapes)) + 1)
+        k = self.k
+        bx0 = max(0, int(min(s[1][0] for s in shapes) * k))
+        by0 = max(0, int(min(s[1][1] for s in shapes) * k))
+        bx1 = min(self.w, int(max(s[1][2] for s in shapes) * k) + 1)
+        by1 = min(self.h, int(max(s[1][3] for s in shapes) * k) + 1)
         for py in range(by0, by1):
             for px in range(bx0, bx1):
                 hit = 0
                 for sy in range(SS):
                     for sx in range(SS):
-                        x, y = px + (sx + 0.5) / SS, py + (sy + 0.5) / SS
+                        x, y = (px + (sx + 0.5) / SS) / k, (py + (sy + 0.5) / SS) / k
                         if any(f(x, y) for f, _ in shapes):
                             hit += 1
                 cov[py][px] = hit / (SS * SS)
@@ -148,6 +157,10 @@ def bmp24(c):
 
 
 def ico32(c):
+    return ico_images([c])
+
+
+def ico_image(c):
     xor, mask = b'', b''
     mstride = ((c.w + 31) // 32) * 4
     for row in reversed(c.px):
@@ -160,9 +173,18 @@ def ico32(c):
                 bits |= 1 << (mstride * 8 - 1 - x)
         mask += bits.to_bytes(mstride, 'big')
     ih = struct.pack('<IiiHHIIiiII', 40, c.w, c.h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    img = ih + xor + mask
-    entry = struct.pack('<BBBBHHII', c.w, c.h, 0, 0, 1, 32, len(img), 22)
-    return struct.pack('<HHH', 0, 1, 1) + entry + img
+    return ih + xor + mask
+
+
+def ico_images(canvases):
+    """One icon file with an image per canvas, in the order given."""
+    images = [ico_image(c) for c in canvases]
+    off = 6 + 16 * len(images)
+    head = struct.pack('<HHH', 0, 1, len(images))
+    for c, img in zip(canvases, images):
+        head += struct.pack('<BBBBHHII', c.w, c.h, 0, 0, 1, 32, len(img), off)
+        off += len(img)
+    return head + b''.join(images)
 
 
 # ---- pictures ----
@@ -201,8 +223,13 @@ def road_sign(c, cx, cy, r):
     c.fill(shapes, blk)
 
 
-def options_bitmap():
-    c = Canvas(100, 50)
+# The DPIs the window has artwork drawn for (100, 125, 150 and 200 %); others scale the
+# nearest larger one down.
+DPIS = (96, 120, 144, 192)
+
+
+def options_bitmap(dpi=96):
+    c = Canvas(100, 50, dpi=dpi)
     for x in range(c.w):  # white fading to light grey so title text stays legible
         v = 255 - 30 * x / (c.w - 1)
         for y in range(c.h):
@@ -216,20 +243,20 @@ def options_bitmap():
     return bmp24(c)
 
 
-def check_icon():
-    c = Canvas(16, 16)
+def check_icon(dpi=96):
+    c = Canvas(16, 16, dpi=dpi)
     pts = [(2.8, 8.6), (6.2, 12.0), (13.4, 3.6)]
     c.fill([capsule(*pts[0], *pts[1], 3.0), capsule(*pts[1], *pts[2], 3.0)], (20, 110, 30))
     c.fill([capsule(*pts[0], *pts[1], 1.6), capsule(*pts[1], *pts[2], 1.6)], (70, 200, 70))
-    return ico32(c)
+    return c
 
 
-def cross_icon():
-    c = Canvas(16, 16)
+def cross_icon(dpi=96):
+    c = Canvas(16, 16, dpi=dpi)
     a, b = 3.5, 12.5
     c.fill([capsule(a, a, b, b, 3.2), capsule(a, b, b, a, 3.2)], (150, 20, 20))
     c.fill([capsule(a, a, b, b, 1.8), capsule(a, b, b, a, 1.8)], (235, 60, 50))
-    return ico32(c)
+    return c
 
 
 def main_icon():
@@ -258,16 +285,24 @@ def check_bmp(data, w, h, bpp, ncolors):
         assert pal[0] == bytes((255, 0, 255))
 
 
-def check_ico(data, size):
-    assert struct.unpack_from('<HHH', data, 0) == (0, 1, 1)
-    w, h, cc, res, planes, bits, nbytes, off = struct.unpack_from('<BBBBHHII', data, 6)
-    assert (w, h, cc, res, planes, bits, off) == (size, size, 0, 0, 1, 32, 22)
-    assert nbytes == len(data) - 22
-    hs, bw, bh, planes, bits = struct.unpack_from('<IiiHH', data, 22)
+def check_ico(data, *sizes):
+    assert struct.unpack_from('<HHH', data, 0) == (0, 1, len(sizes))
+    end = 6 + 16 * len(sizes)
+    for i, size in enumerate(sizes):
+        w, h, cc, res, planes, bits, nbytes, off = struct.unpack_from('<BBBBHHII', data, 6 + 16 * i)
+        assert (w, h, cc, res, planes, bits, off) == (size, size, 0, 0, 1, 32, end)
+        check_ico_image(data[off:off + nbytes], size)
+        end += nbytes
+    assert end == len(data)
+
+
+def check_ico_image(data, size):
+    nbytes = len(data)
+    hs, bw, bh, planes, bits = struct.unpack_from('<IiiHH', data, 0)
     assert (hs, bw, bh, planes, bits) == (40, size, 2 * size, 1, 32)
     xor_len, mstride = size * size * 4, ((size + 31) // 32) * 4
     assert nbytes == 40 + xor_len + mstride * size
-    pix, mask = data[62:62 + xor_len], data[62 + xor_len:]
+    pix, mask = data[40:40 + xor_len], data[40 + xor_len:]
     alphas = pix[3::4]
     assert 0 < alphas.count(0) < size * size, 'need both transparent and drawn pixels'
     assert any(0 < a < 255 for a in alphas), 'edges should be anti-aliased'
@@ -281,10 +316,16 @@ def main():
     files = {
         'action.bmp': (action_bitmap(), lambda d: check_bmp(d, 16, 16, 8, 51)),
         'optbg.bmp': (options_bitmap(), lambda d: check_bmp(d, 100, 50, 24, 0)),
-        'btnok.ico': (check_icon(), lambda d: check_ico(d, 16)),
-        'btncancel.ico': (cross_icon(), lambda d: check_ico(d, 16)),
+        'btnok.ico': (ico_images([check_icon(d) for d in DPIS]),
+                      lambda d: check_ico(d, *(scaled(16, dpi) for dpi in DPIS))),
+        'btncancel.ico': (ico_images([cross_icon(d) for d in DPIS]),
+                          lambda d: check_ico(d, *(scaled(16, dpi) for dpi in DPIS))),
         'mainicon.ico': (main_icon(), lambda d: check_ico(d, 32)),
     }
+    for dpi in DPIS[1:]:
+        w, h = scaled(100, dpi), scaled(50, dpi)
+        files['optbg%d.bmp' % dpi] = (options_bitmap(dpi),
+                                      lambda d, w=w, h=h: check_bmp(d, w, h, 24, 0))
     for name, (data, check) in files.items():
         check(data)
         path = os.path.join(HERE, name)

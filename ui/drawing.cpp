@@ -24,7 +24,8 @@ COLORREF BlendColors(COLORREF from, COLORREF to, BYTE percent) noexcept {
                blendChannel(GetBValue(from), GetBValue(to), fraction));
 }
 
-void DrawBitmapRightAligned(HDC dc, int right, int top, HBITMAP bitmap) noexcept {
+void DrawBitmapRightAligned(HDC dc, int right, int top, HBITMAP bitmap, int width, int height,
+                            int margin) noexcept {
     MemoryDc memory{CreateCompatibleDC(dc)};
     if (!memory) {
         return;
@@ -40,11 +41,21 @@ void DrawBitmapRightAligned(HDC dc, int right, int top, HBITMAP bitmap) noexcept
     DPtoLP(dc, &size, 1);
     POINT origin{0, 0};
     DPtoLP(memory.get(), &origin, 1);
-    BitBlt(dc, right - info.bmWidth - 6, top, size.x, size.y, memory.get(), origin.x, origin.y,
-           SRCCOPY);
+    if ((width == 0 || width == info.bmWidth) && (height == 0 || height == info.bmHeight)) {
+        BitBlt(dc, right - info.bmWidth - margin, top, size.x, size.y, memory.get(), origin.x,
+               origin.y, SRCCOPY);
+        return;
+    }
+    // No art drawn for this size: the nearest larger one, scaled down.
+    const int previousMode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE needs
+    StretchBlt(dc, right - width - margin, top, width, height, memory.get(), origin.x, origin.y,
+               size.x, size.y, SRCCOPY);
+    SetStretchBltMode(dc, previousMode);
 }
 
-LRESULT SetButtonImages(HWND button, HANDLE image, UINT kind, int width, int height) noexcept {
+LRESULT SetButtonImages(HWND button, HANDLE image, UINT kind, int width, int height,
+                        int margin) noexcept {
     if (kind >= 2) {
         return 0;
     }
@@ -65,7 +76,7 @@ LRESULT SetButtonImages(HWND button, HANDLE image, UINT kind, int width, int hei
     }
     add();  // defaulted
 
-    BUTTON_IMAGELIST images{list.get(), {10, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    BUTTON_IMAGELIST images{list.get(), {margin, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     const LRESULT accepted =
         SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     if (accepted != 0) {

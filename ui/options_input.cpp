@@ -3,6 +3,12 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
+
+#include "plugin/mask_field.hpp"
+#include "ui/token_commands.hpp"
+#include "ui/window_text.hpp"
 
 namespace nm {
 
@@ -12,13 +18,9 @@ struct HotKeyBinding {
     UINT modifiers;
     UINT key;
 };
-constexpr HotKeyBinding kHotKeys[kHotKeyCount] = {
+constexpr HotKeyBinding kHotKeys[] = {
     {MOD_SHIFT, VK_TAB}, {0, VK_TAB}, {0, VK_UP}, {0, VK_DOWN}, {0, VK_RETURN}};
-
-constexpr const char* kTokens[] = {"[N]", "[E]", "[C]", "[d]", "[Y]", "[y]", "[M]", "[D]",
-                                   "[t]", "[h]", "[m]", "[s]", "[P]", "[[]", "[]]"};
-constexpr int kFirstToken = 3;
-constexpr int kLastToken = 17;
+static_assert(std::size(kHotKeys) == kHotKeyCount, "one binding per hot key id");
 
 // The number fields in the order start, step, digits.
 constexpr int kNumberFields[] = {kIdStart, kIdStep, kIdDigits};
@@ -68,6 +70,8 @@ void validateNumberField(std::size_t index, HWND field) noexcept {
     }
 }
 
+bool fillingMaskField = false;  // while the record's text is put into a mask edit
+
 void insertToken(const OptionsWindowState& state, int id) noexcept {
     HWND target = optionsSession().tokenTarget;
     // Only a mask edit of this window takes tokens: the target may be the window itself,
@@ -76,7 +80,27 @@ void insertToken(const OptionsWindowState& state, int id) noexcept {
         (target != state.control(kIdNameMask) && target != state.control(kIdExtMask))) {
         return;
     }
-    SendMessageA(target, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kTokens[id - kFirstToken]));
+    // A token that would not fit is refused by the field's own check.
+    SendMessageA(target, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(tokenCommand(id).token));
+}
+
+// EN_UPDATE of a mask edit: a text that fits the record's field whole becomes the last
+// fitting one; any other is taken back, the caret kept where the user left it.
+void checkMaskField(OptionsWindowState& state, std::size_t index, HWND field) {
+    std::wstring text = windowText(field);
+    std::wstring& last = state.lastMaskText[index];
+    // The record's own text is taken as it is, even with bytes that are no characters of
+    // the code page and come back longer: refusing it would empty the field.
+    if (fillingMaskField || text == last || toAnsi(text, kMaskBytes)) {
+        last.swap(text);
+        return;
+    }
+    DWORD caret = 0;
+    SendMessageW(field, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    const std::size_t grown = text.size() > last.size() ? text.size() - last.size() : 0;
+    const DWORD back = caret > grown ? caret - static_cast<DWORD>(grown) : 0;
+    SetWindowTextW(field, last.c_str());  // through this check again: it fits
+    SendMessageW(field, EM_SETSEL, back, back);
 }
 
 void openTokenMenu(const OptionsWindowState& state, int id) noexcept {
@@ -89,10 +113,8 @@ void openTokenMenu(const OptionsWindowState& state, int id) noexcept {
 LRESULT confirm(OptionsWindowState& state) noexcept {
     OptionsSession& session = optionsSession();
     session.confirmed = 1;
-    GetWindowTextA(state.control(kIdNameMask), session.working.NameMask,
-                   sizeof session.working.NameMask);
-    GetWindowTextA(state.control(kIdExtMask), session.working.ExtMask,
-                   sizeof session.working.ExtMask);
+    readMaskField(state.control(kIdNameMask), session.working.NameMask);
+    readMaskField(state.control(kIdExtMask), session.working.ExtMask);
     // Validation keeps every number field readable.
     session.working.CounterStart =
         static_cast<std::int32_t>(readField(state.control(kIdStart), true).value_or(0));
@@ -130,6 +152,37 @@ void step(const OptionsWindowState& state, bool up) noexcept {
 }
 
 }  // namespace
+
+void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept {
+    try {
+        fillingMaskField = true;
+        SetWindowTextW(field, fromAnsi(maskText(mask)).c_str());
+        fillingMaskField = false;
+    } catch (...) {
+        fillingMaskField = false;
+        SetWindowTextW(field, L"");  // out of memory: an empty field rather than a cut one
+    }
+}
+
+void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept {
+    std::string bytes;
+    try {
+        // The field's check has kept it within the bytes and characters the record takes,
+        // unless the record's own text was no valid text: what fits of it is kept then.
+        const std::wstring text = windowText(field);
+        bytes = toAnsi(text, kMaskBytes).value_or(std::string());
+        if (bytes.empty() && !text.empty()) {
+            bytes = fitAnsi(text, kMaskBytes);
+        }
+    } catch (...) {
+        // Out of memory: an empty mask rather than a cut one.
+    }
+    // Bytes past the NUL stay as they were, as they always have.
+    std::memcpy(mask, bytes.data(), bytes.size());
+    if (bytes.size() < kMaskBytes) {
+        mask[bytes.size()] = '\0';
+    }
+}
 
 std::uint32_t MinCardinal(std::uint32_t a, std::uint32_t b) noexcept {
     return b < a ? b : a;
@@ -234,6 +287,13 @@ std::optional<LRESULT> onCommand(OptionsWindowState& state, WPARAM wParam, LPARA
         }
     } else if ((id == kIdNameMask || id == kIdExtMask) && code == EN_SETFOCUS) {
         optionsSession().tokenTarget = control;
+    } else if ((id == kIdNameMask || id == kIdExtMask) && code == EN_UPDATE &&
+               control == state.control(id)) {
+        try {
+            checkMaskField(state, id == kIdNameMask ? 0 : 1, control);
+        } catch (...) {
+            // Out of memory: the text stays unchecked; OK reads what fits of it.
+        }
     }
     return std::nullopt;
 }

@@ -20,6 +20,12 @@ std::uint32_t MaxCardinal(std::uint32_t a, std::uint32_t b) noexcept;
 // The value comes back as its 32 bits.
 std::optional<std::uint32_t> readNumber(std::string_view text, bool isSigned) noexcept;
 
+// A mask field of the record shown in its edit, and read back from it: the record's bytes
+// are in the process's ANSI code page. Reading writes the text and, when it is shorter
+// than the field, one NUL.
+void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept;
+void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept;
+
 // The five hot keys of the window, registered from id 4 down, released from id 0 up.
 void registerHotKeys(OptionsWindowState& state) noexcept;
 void unregisterHotKeys(OptionsWindowState& state) noexcept;

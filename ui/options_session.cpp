@@ -4,8 +4,10 @@
 #include <string_view>
 
 #include "plugin/mask_field.hpp"
+#include "ui/options_input.hpp"
 #include "ui/options_window.hpp"
 #include "ui/options_window_state.hpp"
+#include "ui/window_text.hpp"
 
 namespace nm {
 namespace {
@@ -21,8 +23,8 @@ std::string maskOf(const char (&field)[kMaskField]) {
 }
 
 void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
-    SetWindowTextA(state.control(kIdNameMask), maskOf(record.NameMask).c_str());
-    SetWindowTextA(state.control(kIdExtMask), maskOf(record.ExtMask).c_str());
+    fillMaskField(state.control(kIdNameMask), record.NameMask);
+    fillMaskField(state.control(kIdExtMask), record.ExtMask);
     // Each text passes through the field's validation, which keeps it as the last valid one.
     SetDlgItemInt(state.window, kIdStart, static_cast<UINT>(record.CounterStart), TRUE);
     SetDlgItemInt(state.window, kIdStep, static_cast<UINT>(record.CounterStep), TRUE);
@@ -34,9 +36,11 @@ void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
 bool runLoop(WPARAM& foreignExitCode) {
     MSG message;
     int got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    // Unicode, so that typed characters reach the window whole in any code page; the
+    // system converts for the host's ANSI windows.
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     const OptionsWindowState* open = openOptionsWindow();
     if (open == nullptr) {
@@ -46,13 +50,14 @@ bool runLoop(WPARAM& foreignExitCode) {
     // so that only the foreign one is passed on.
     foreignExitCode = got == 0 ? message.wParam : 0;
     DestroyWindow(open->window);
-    PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     return got == 0;
 }
 
 void describe(const RenameOptions& record, const char** out) {
     try {
-        std::string text = kDescriptionTitle + maskOf(record.NameMask);
+        // In the host's ANSI code page, like the masks: our title is converted from 1251.
+        std::string text = toAnsiLossy(fromLabel(kDescriptionTitle)) + maskOf(record.NameMask);
         const std::string ext = maskOf(record.ExtMask);
         if (!ext.empty()) {
             text += '.';

@@ -1,13 +1,14 @@
 #pragma once
 
-// What one open options window owns. The window procedure and the session use it;
-// tests read it to see what the window holds.
+// What one open options window owns. The window keeps it (GWLP_USERDATA) from its
+// creation to its destruction; the session and tests read it to see what it holds.
 
 #include <windows.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "plugin/exports.h"
 #include "ui/win32_handles.hpp"
@@ -31,6 +32,9 @@ enum ControlId : int {
 inline constexpr std::size_t kControlCount = 19;
 inline constexpr int kHotKeyCount = 5;
 
+// A mask field holds at most this many bytes of the ANSI code page; no NUL need follow.
+inline constexpr std::size_t kMaskBytes = sizeof(RenameOptions::NameMask);
+
 struct OptionsWindowState {
     OptionsWindowState() = default;
     OptionsWindowState(const OptionsWindowState&) = delete;
@@ -41,6 +45,7 @@ struct OptionsWindowState {
     HWND control(int id) const noexcept;
 
     HWND window = nullptr;                       // destroys itself and its controls
+    UINT dpi = 96;                               // what the geometry below is scaled to
     std::array<HWND, kControlCount> controls{};  // in creation order; owned by the window
     std::array<Menu, 3> menus;                   // date, time, other
     Font controlFont;
@@ -49,9 +54,13 @@ struct OptionsWindowState {
     Pen softPen;
     Pen lightPen;
     Bitmap header;
+    std::wstring title;                        // painted in the header
+    std::wstring versionLine;                  // painted under the title
     std::array<Icon, 2> buttonIcons;           // OK, Cancel: the fallback image shows them
     std::array<ImageList, 2> buttonImages;     // OK, Cancel: taken back from the buttons
     std::array<HotKey, kHotKeyCount> hotKeys;  // by hot key id
+    // The name and extension masks' last texts that fit their record fields.
+    std::array<std::wstring, 2> lastMaskText;
 };
 
 // The open window's state, or null when no options window exists.

@@ -127,7 +127,10 @@ class User {
 
 class Session : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ASSERT_NE(pluginModule(), nullptr); }
+    static void SetUpTestSuite() {
+        actAsDpiAwareHost();
+        ASSERT_NE(pluginModule(), nullptr);
+    }
 
     void SetUp() override {
         WNDCLASSA hostClass{};
@@ -355,7 +358,24 @@ TEST_F(Session, HundredSessionsLeaveTheObjectCountsFlat) {
     RenameOptions* record = nullptr;
     newOpt_(&record);
     const char* text = nullptr;
-    auto oneSession = [&] { session(0, &record, &text, [](User&) { sendKey(VK_RETURN); }); };
+    // Every fourth session the window moves to a screen of twice the DPI and back, as a
+    // per-monitor host's window does: what it builds for each DPI must not pile up.
+    int round = 0;
+    auto oneSession = [&] {
+        const bool move = round++ % 4 == 3;
+        session(0, &record, &text, [move](User& user) {
+            for (UINT dpi : move ? std::vector<UINT>{192, 96, testDpi()} : std::vector<UINT>{}) {
+                RECT rect;
+                GetWindowRect(user.window(), &rect);
+                rect.right = rect.left + MulDiv(259, static_cast<int>(dpi), 96);
+                rect.bottom = rect.top + MulDiv(332, static_cast<int>(dpi), 96);
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutA(user.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                    reinterpret_cast<LPARAM>(&rect), SMTO_BLOCK, 2000, &ignored);
+            }
+            sendKey(VK_RETURN);
+        });
+    };
     oneSession();  // the first two load what stays loaded (Wine's font and DC caches)
     oneSession();
     const int gdiBefore = gdiObjectCount();

@@ -12,6 +12,7 @@
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+    SetProcessDPIAware();  // as a host that lets the window scale itself
     HMODULE plugin = LoadLibraryA(NAMEMASK_DLL_NAME);
     if (plugin == nullptr) {
         std::fprintf(stderr, "show_window: " NAMEMASK_DLL_NAME " not found\n");

@@ -7,6 +7,7 @@
 #include <winternl.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "plugin/exports.h"
 #include "ui/options_window.hpp"
@@ -18,6 +19,19 @@ namespace nm::test {
 inline HMODULE pluginModule() {
     static HMODULE module = LoadLibraryA(NAMEMASK_DLL_NAME);
     return module;
+}
+
+// The screen's DPI the test runs at: NAMEMASK_DPI of its prefix, else 96.
+inline UINT testDpi() {
+    const char* dpi = std::getenv("NAMEMASK_DPI");
+    return dpi != nullptr && std::atoi(dpi) > 0 ? static_cast<UINT>(std::atoi(dpi)) : 96;
+}
+
+// The tests play a system-DPI-aware host: it gets the window laid out at the screen's DPI
+// (an unaware host is stretched by the system instead).
+inline void actAsDpiAwareHost() {
+    static const bool done = SetProcessDPIAware() != FALSE;
+    (void)done;
 }
 
 // Dispatches what is queued; a quit message is taken out and reported.
@@ -75,6 +89,7 @@ inline int gdiObjectCount() {
 class OptionsWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
+        actAsDpiAwareHost();
         ASSERT_NE(pluginModule(), nullptr);
         setOptionsWindowModule(pluginModule());
         RegisterOptionsWindowClass();  // once per program; later calls find it there
