@@ -75,25 +75,31 @@ TEST_F(Resources, ActionBitmapHasAMagentaBackground) {
     EXPECT_EQ(corner.rgbBlue, 255);
 }
 
-TEST_F(Resources, IconGroupsHoldOne32BitImageOfTheirSize) {
+TEST_F(Resources, IconGroupsHoldA32BitImageForEverySizeTheWindowMayAskFor) {
+    // The button images come at 100, 125, 150 and 200 % so that no scale is stretched.
     struct Case {
         const char* name;
-        BYTE size;
+        std::vector<BYTE> sizes;
     };
-    for (const Case& c : {Case{"BTNOK", 16}, Case{"BTNCANCEL", 16}, Case{"MAINICON", 32}}) {
+    for (const Case& c : {Case{"BTNOK", {16, 20, 24, 32}}, Case{"BTNCANCEL", {16, 20, 24, 32}},
+                          Case{"MAINICON", {32}}}) {
         auto* group = static_cast<const GroupIconHeader*>(data(c.name, RT_GROUP_ICON));
         ASSERT_NE(group, nullptr) << c.name;
-        ASSERT_EQ(group->count, 1) << c.name;
-        auto* entry = reinterpret_cast<const GroupIconEntry*>(group + 1);
-        EXPECT_EQ(entry->width, c.size) << c.name;
-        EXPECT_EQ(entry->height, c.size) << c.name;
-        EXPECT_EQ(entry->bitCount, 32) << c.name;
-        auto* image =
-            static_cast<const BITMAPINFOHEADER*>(data(MAKEINTRESOURCEA(entry->id), RT_ICON));
-        ASSERT_NE(image, nullptr) << c.name;
-        EXPECT_EQ(image->biWidth, c.size) << c.name;
-        EXPECT_EQ(image->biHeight, 2 * c.size) << c.name;  // colour and mask
-        EXPECT_EQ(image->biBitCount, 32) << c.name;
+        ASSERT_EQ(group->count, c.sizes.size()) << c.name;
+        auto* entries = reinterpret_cast<const GroupIconEntry*>(group + 1);
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            const GroupIconEntry& entry = entries[i];
+            const BYTE size = c.sizes[i];
+            EXPECT_EQ(entry.width, size) << c.name;
+            EXPECT_EQ(entry.height, size) << c.name;
+            EXPECT_EQ(entry.bitCount, 32) << c.name;
+            auto* image =
+                static_cast<const BITMAPINFOHEADER*>(data(MAKEINTRESOURCEA(entry.id), RT_ICON));
+            ASSERT_NE(image, nullptr) << c.name;
+            EXPECT_EQ(image->biWidth, size) << c.name;
+            EXPECT_EQ(image->biHeight, 2 * size) << c.name;  // colour and mask
+            EXPECT_EQ(image->biBitCount, 32) << c.name;
+        }
     }
 }
 
