@@ -93,13 +93,7 @@ std::string readList(const std::string& list) {
         }
         input = opened.get();
     }
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(input, buffer, sizeof buffer, &read, nullptr) != 0 && read != 0) {
-        text.append(buffer, read);
-    }
-    return text;
+    return ReadAll(input);
 }
 
 // One path a line, in the ANSI code page; CR LF line ends and empty lines are allowed, and

@@ -64,16 +64,6 @@ FileHandle createNew(const std::string& path) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::string readAll(HANDLE file) {
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0 && read != 0) {
-        text.append(buffer, read);
-    }
-    return text;
-}
-
 bool exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -172,7 +162,7 @@ std::optional<JournalContents> readJournal(const std::string& path, std::string*
         return std::nullopt;
     }
     try {
-        return ParseJournal(readAll(file.get()));
+        return ParseJournal(ReadAll(file.get()));
     } catch (const JournalError& damaged) {
         *error = damaged.what;
         return std::nullopt;
@@ -206,6 +196,16 @@ std::optional<std::string> latestToUndo() {
 }
 
 }  // namespace
+
+std::string ReadAll(HANDLE file) {
+    std::string text;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0 && read != 0) {
+        text.append(buffer, read);
+    }
+    return text;
+}
 
 std::string JournalFolder() {
     char base[MAX_PATH];
@@ -289,7 +289,7 @@ int UndoJournal(const std::optional<std::string>& given, bool tsv) {
         return 1;
     }
     std::fprintf(stderr, "renhost: journal %s\n", FromAnsi(path).c_str());
-    const std::string text = readAll(file.get());
+    const std::string text = ReadAll(file.get());
     JournalContents contents;
     try {
         contents = ParseJournal(text);

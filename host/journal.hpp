@@ -44,6 +44,9 @@ class JournalWriter {
     FileHandle file_;
 };
 
+// Everything left to read in a file or pipe (a journal, a file list, standard input).
+std::string ReadAll(HANDLE file);
+
 // Where journals are kept unless a path is given: %LOCALAPPDATA%\namemask\journals, made
 // when missing. Throws JournalError.
 std::string JournalFolder();

@@ -32,6 +32,7 @@ constexpr int kHeaderArtMargin = 6;  // between the header art and the right edg
 constexpr int kIconSize = 16;
 constexpr int kIconMargin = 10;
 constexpr int kControlFontHeight = -11;
+constexpr int kLabelHeight = 13;  // the labels' height: one line of the control font
 constexpr int kTitleFontHeight = -19;
 constexpr int kSmallFontHeight = -8;
 constexpr int kManifestResource = 2;  // the id Windows gives a DLL's own manifest
@@ -59,9 +60,9 @@ constexpr ControlLayout kControls[] = {
      nullptr},
     {L"button", "OK", kIdOk, BS_PUSHBUTTON, 0, 75, 270, 81, 27, 0, "BTNOK"},
     {L"button", "Отмена", kIdCancel, BS_PUSHBUTTON, 0, 162, 270, 81, 27, 0, "BTNCANCEL"},
-    {L"static", "Маска имени", 0, SS_LEFT, 0, 8, 64, 161, 13, 0, nullptr},
+    {L"static", "Маска имени", 0, SS_LEFT, 0, 8, 64, 161, kLabelHeight, 0, nullptr},
     {L"edit", "", kIdNameMask, kMaskEdit, WS_EX_CLIENTEDGE, 8, 80, 161, 21, kMaskLimit, nullptr},
-    {L"static", "расширение", 0, SS_LEFT, 0, 175, 64, 70, 13, 0, nullptr},
+    {L"static", "расширение", 0, SS_LEFT, 0, 175, 64, 70, kLabelHeight, 0, nullptr},
     {L"edit", "", kIdExtMask, kMaskEdit, WS_EX_CLIENTEDGE, 175, 80, 70, 21, kMaskLimit, nullptr},
     {L"button", tokenCommand(3).label, 3, BS_PUSHBUTTON, 0, 8, 107, 73, 25, 0, nullptr},
     {L"button", tokenCommand(4).label, 4, BS_PUSHBUTTON, 0, 89, 107, 75, 25, 0, nullptr},
@@ -69,11 +70,11 @@ constexpr ControlLayout kControls[] = {
     {L"button", "Дата..", kIdDateMenu, BS_PUSHBUTTON, 0, 8, 138, 73, 25, 0, nullptr},
     {L"button", "Время..", kIdTimeMenu, BS_PUSHBUTTON, 0, 89, 138, 75, 25, 0, nullptr},
     {L"button", "Другое..", kIdOtherMenu, BS_PUSHBUTTON, 0, 170, 138, 75, 25, 0, nullptr},
-    {L"static", "Начать с:", 0, SS_LEFT, 0, 16, 193, 67, 13, 0, nullptr},
+    {L"static", "Начать с:", 0, SS_LEFT, 0, 16, 193, 67, kLabelHeight, 0, nullptr},
     {L"edit", "1", kIdStart, kNumberEdit, WS_EX_CLIENTEDGE, 16, 206, 67, 21, 9, nullptr},
-    {L"static", "Шаг:", 0, SS_LEFT, 0, 92, 193, 67, 13, 0, nullptr},
+    {L"static", "Шаг:", 0, SS_LEFT, 0, 92, 193, 67, kLabelHeight, 0, nullptr},
     {L"edit", "1", kIdStep, kNumberEdit, WS_EX_CLIENTEDGE, 92, 206, 67, 21, 9, nullptr},
-    {L"static", "Цифр:", 0, SS_LEFT, 0, 168, 193, 67, 13, 0, nullptr},
+    {L"static", "Цифр:", 0, SS_LEFT, 0, 168, 193, 67, kLabelHeight, 0, nullptr},
     {L"edit", "1", kIdDigits, kNumberEdit, WS_EX_CLIENTEDGE, 168, 206, 67, 21, 2, nullptr},
 };
 static_assert(std::size(kControls) == kControlCount, "one layout row per control");
@@ -91,6 +92,30 @@ Font createTahoma(int height) noexcept {
     return Font{CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             DEFAULT_PITCH | FF_DONTCARE, L"Tahoma")};
+}
+
+// The controls' font at a DPI. Tahoma's line is 1.21 times its size, so at some DPIs the
+// scaled size's line is a pixel taller than the scaled label and would lose the bottom of
+// "р" and "у": there it is made one size smaller. At the layout's own DPI it is as drawn.
+Font controlFontFor(UINT dpi) noexcept {
+    int height = ScaleForDpi(kControlFontHeight, dpi);  // negative: the characters' height
+    Font font = createTahoma(height);
+    if (dpi == kLayoutDpi) {
+        return font;
+    }
+    const int limit = ScaleForDpi(kLabelHeight, dpi);
+    ScreenDc screen{GetDC(nullptr)};
+    for (; height < -1; ++height) {
+        Font candidate = createTahoma(height);
+        TEXTMETRICW metrics{};
+        const HGDIOBJ previous = SelectObject(screen.get(), candidate.get());
+        const bool measured = GetTextMetricsW(screen.get(), &metrics) != FALSE;
+        SelectObject(screen.get(), previous);
+        if (!measured || metrics.tmHeight <= limit) {
+            return candidate;
+        }
+    }
+    return font;
 }
 
 // The screen's DPI: what the window is made at before it has a DPI of its own.
@@ -281,7 +306,7 @@ void applyDpi(OptionsWindowState& state, UINT dpi, const RECT* suggested) noexce
         return;
     }
     state.dpi = dpi;
-    Font controlFont = createTahoma(ScaleForDpi(kControlFontHeight, dpi));
+    Font controlFont = controlFontFor(dpi);
     Font titleFont = createTahoma(ScaleForDpi(kTitleFontHeight, dpi));
     Font smallFont = createTahoma(ScaleForDpi(kSmallFontHeight, dpi));
     Bitmap header = loadHeader(dpi);
@@ -381,7 +406,7 @@ bool CreateOptionsWindow(HWND owner) noexcept {
     }
     StateOwner state = std::make_unique<OptionsWindowState>();
     state->dpi = screenDpi();
-    state->controlFont = createTahoma(ScaleForDpi(kControlFontHeight, state->dpi));
+    state->controlFont = controlFontFor(state->dpi);
     const POINT position = windowPosition(state->dpi);
 
     const ActivationContext context = commonControlsContext();

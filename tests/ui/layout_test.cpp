@@ -191,7 +191,7 @@ TEST_F(OptionsWindowLayout, OkAndCancelHoldFiveStateImageListsTheWindowOwns) {
         ASSERT_NE(SendMessageA(button, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&held)), 0);
         EXPECT_EQ(held.himl, state().buttonImages[slot].get());
         EXPECT_EQ(ImageList_GetImageCount(held.himl), 5);
-        EXPECT_EQ(held.margin.left, 10);
+        EXPECT_EQ(held.margin.left, at(10));
         EXPECT_EQ(held.uAlign, static_cast<UINT>(BUTTON_IMAGELIST_ALIGN_LEFT));
     }
     // The same class outside the window's activation context refuses lists.
