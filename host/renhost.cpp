@@ -36,6 +36,19 @@ void bind(HMODULE dll, const char* name, Fn& fn) {
     }
 }
 
+// The plug-in's options window then takes the screen's DPI, and a new one when it is
+// moved to another screen, instead of being stretched blurry by the system. Windows 10
+// 1703 and later have per-monitor awareness; older systems get the system's DPI.
+void becomeDpiAware() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    if (setContext == nullptr || setContext(perMonitorV2) == FALSE) {
+        SetProcessDPIAware();
+    }
+}
+
 void printInfo(const nm::Plugin& plugin) {
     PluginInfo info{};
     plugin.getInfo(&info);
@@ -77,6 +90,7 @@ int main(int argc, char** argv) {
     // Plain "\n" line ends, for the shell scripts that read the output.
     _setmode(_fileno(stdout), _O_BINARY);
     const ConsoleInUtf8 console;
+    becomeDpiAware();
     nm::Arguments args;
     try {
         args = nm::ParseArguments(argc, argv);

@@ -157,11 +157,18 @@ expect "journal taken" "$rc: $(listing)" "1: a.txt=new b.txt=B x_a.txt=A "
 # --options: the window opens over the host's window, Enter confirms it, and the confirmed
 # record (here the defaults the host filled in) drives the batch.
 file b.txt beta
-(cd "$work" && LANG=ru_RU.UTF-8 "$src/scripts/wine-exec" "$prefix" "$bin/press_enter.exe") &
-player=$!
-out=$(renhost --options --tsv --preview --name 'opt_[N]' b.txt); rc=$?
-wait "$player"
-expect "options confirmed" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\opt_b.txt' "$W")"
-expect "options exit code" "$rc" 0
+# On a screen of 144 DPI the window comes up laid out for it. (Wine gives unaware programs
+# the real DPI too, so this cannot tell whether renhost declares itself DPI-aware.)
+for dpi in 96 144; do
+    vars=""
+    [ "$dpi" = 96 ] || vars="NAMEMASK_DPI=$dpi"  # a prefix of its own
+    (cd "$work" && env $vars LANG=ru_RU.UTF-8 "$src/scripts/wine-exec" "$prefix" "$bin/press_enter.exe" >"$work/size") &
+    player=$!
+    out=$(renhost_in "$work" "$vars" --options --tsv --preview --name 'opt_[N]' b.txt); rc=$?
+    wait "$player"
+    expect "options confirmed at $dpi DPI" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\opt_b.txt' "$W")"
+    expect "options exit code at $dpi DPI" "$rc" 0
+    expect "options window at $dpi DPI" "$(tr -d '\r' <"$work/size")" "$( ((dpi == 96)) && echo 259x332 || echo 389x498)"
+done
 
 summary
