@@ -18,8 +18,8 @@ run() { (cd "$work" && LANG=ru_RU.UTF-8 TZ=UTC timeout 900 "$src/scripts/wine-ex
 # The export table and the imports, read from the file; no Wine needed.
 cmake -DDLL="$bin/namemask.dll" -DOBJDUMP=i686-w64-mingw32-objdump -P "$src/tests/plugin/check_dll_tables.cmake" >/dev/null
 expect "export table and ordinals" "$?" 0
-echo "proof32: left out: the window, session and process suites (one program start per test;"
-echo "         they run in full on the 64-bit DLL, from the same sources)"
+echo "proof32: left out: the window input, session and process suites (one program start per"
+echo "         test; they run in full on the 64-bit DLL, from the same sources)"
 
 # Exports by name and ordinal, the descriptor's bytes, records and resources, as a host
 # loads the DLL: one start of the whole program.
@@ -45,10 +45,15 @@ expect "taken name kept" "$(cat "$work/b_2026.txt"; cat "$work/b.txt")" takenbet
 # The options window over the host's, confirmed with a real Enter press.
 step "renhost --options"
 file c.txt gamma
-run "$bin/press_enter.exe" 600 &
+run "$bin/press_enter.exe" 600 >"$work/size" &
 player=$!
 out=$(run "$bin/renhost.exe" --options --tsv --preview --name 'opt_[N]' c.txt)
 wait "$player"
 expect "options confirmed" "$(echo "$out" | cut -f1,3)" "$(printf 'preview\t%s\\opt_c.txt' "$W")"
+expect "options window's size" "$(tr -d '\r' <"$work/size")" 259x332
+# The 32-bit window on a screen of 144 DPI: laid out, labelled and fitted as at 96, scaled.
+step "options window layout at 144 DPI"
+NAMEMASK_DPI=144 run "$bin/ui_layout_tests.exe" >"$work/layout.log" 2>&1
+expect "ui_layout_tests at 144 DPI" "$?" 0 || cat "$work/layout.log"
 step "done"
 summary
