@@ -8,34 +8,18 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/win32/text_codec.hpp"
 #include "host/journal.hpp"
 #include "host/report.hpp"
 
 namespace nm {
 namespace {
 
-std::wstring toWide(const std::string& text) {
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(
-                          CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        static_cast<int>(wide.size()));
-    return wide;
-}
-
 // The name in the ANSI code page, or nothing when the code page has no such characters.
 std::optional<std::string> toAnsi(const std::wstring& wide) {
-    const int length = static_cast<int>(wide.size());
-    // UTF-8 names every character, and takes no default character to report with.
-    BOOL lossy = FALSE;
-    BOOL* lossyFlag = GetACP() == CP_UTF8 ? nullptr : &lossy;
-    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    std::string text(static_cast<std::size_t>(WideCharToMultiByte(
-                         CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, lossyFlag)),
-                     '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, text.data(),
-                        static_cast<int>(text.size()), nullptr, lossyFlag);
-    if (lossy) {
+    bool lost = false;
+    std::string text = NarrowToAnsi(wide, lost);
+    if (lost) {
         return std::nullopt;
     }
     return text;
@@ -47,7 +31,7 @@ bool isPattern(const std::string& given) {
 
 // The files the pattern matches in its folder, in the order Explorer shows them.
 std::vector<std::string> expand(const std::string& pattern) {
-    const std::wstring wide = toWide(pattern);
+    const std::wstring wide = Widen(pattern);
     // On the wide text: a trail byte of a double-byte character may be a backslash.
     const std::size_t cut = wide.find_last_of(L"\\/:");
     const std::wstring folder = cut == std::wstring::npos ? L"" : wide.substr(0, cut + 1);

@@ -4,18 +4,16 @@
 
 #include <cstdio>
 
+#include "engine/win32/text_codec.hpp"
+
 namespace nm {
 namespace {
 
 std::string convert(std::string_view text, UINT from, UINT to) {
-    if (text.empty()) {
+    const std::wstring wide = Widen(text, from);
+    if (wide.empty()) {
         return {};
     }
-    const int length = static_cast<int>(text.size());
-    std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(from, 0, text.data(), length, nullptr, 0)),
-        L'\0');
-    MultiByteToWideChar(from, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
     const int wideLength = static_cast<int>(wide.size());
     std::string out(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), wideLength,
                                                                  nullptr, 0, nullptr, nullptr)),

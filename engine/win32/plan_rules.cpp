@@ -10,17 +10,10 @@
 #include <unordered_set>
 
 #include "engine/win32/handles.hpp"
+#include "engine/win32/text_codec.hpp"
 
 namespace nm {
 namespace {
-
-std::wstring toWide(std::string_view text) {
-    const int length = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), wideLength);
-    return wide;
-}
 
 // Windows measures a path given to the A functions after converting it: in UTF-16 units.
 std::size_t pathLength(std::string_view path) {
@@ -39,7 +32,7 @@ std::string foldWide(std::wstring_view wide) {
 
 // The ANSI text in UTF-16, folded.
 std::string foldName(std::string_view path) {
-    return foldWide(toWide(path));
+    return foldWide(Widen(path));
 }
 
 // Whether paths exist. A folder the plan asks about many times is listed once instead:
@@ -78,7 +71,7 @@ class Existence {
     // In UTF-16, like the listing: a path of more than MAX_PATH bytes in UTF-8 can still be
     // short enough.
     static bool askedOne(std::string_view path) {
-        return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     // Just after the last "\" that is not the second byte of a double-byte character.
@@ -107,7 +100,7 @@ class Existence {
     static void list(std::string_view folderPath, Folder& folder) {
         folder.listed = true;
         WIN32_FIND_DATAW entry;
-        FindHandle find(FindFirstFileW((toWide(folderPath) + L"*").c_str(), &entry));
+        FindHandle find(FindFirstFileW((Widen(folderPath) + L"*").c_str(), &entry));
         if (!find) {
             folder.unreadable = true;
             return;
