@@ -169,11 +169,7 @@ void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept {
     try {
         // The field's check has kept it within the bytes and characters the record takes,
         // unless the record's own text was no valid text: what fits of it is kept then.
-        const std::wstring text = windowText(field);
-        bytes = toAnsi(text, kMaskBytes).value_or(std::string());
-        if (bytes.empty() && !text.empty()) {
-            bytes = fitAnsi(text, kMaskBytes);
-        }
+        bytes = fitAnsi(windowText(field), kMaskBytes);
     } catch (...) {
         // Out of memory: an empty mask rather than a cut one.
     }

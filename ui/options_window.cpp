@@ -105,15 +105,13 @@ Font controlFontFor(UINT dpi) noexcept {
     }
     const int limit = ScaleForDpi(kLabelHeight, dpi);
     ScreenDc screen{GetDC(nullptr)};
-    for (; height < -1; ++height) {
-        Font candidate = createTahoma(height);
+    const auto lineHeight = [&screen](HFONT candidate) {
         TEXTMETRICW metrics{};
-        const HGDIOBJ previous = SelectObject(screen.get(), candidate.get());
-        const bool measured = GetTextMetricsW(screen.get(), &metrics) != FALSE;
-        SelectObject(screen.get(), previous);
-        if (!measured || metrics.tmHeight <= limit) {
-            return candidate;
-        }
+        const SelectedObject selection{screen.get(), candidate};
+        return GetTextMetricsW(screen.get(), &metrics) != FALSE ? metrics.tmHeight : 0;
+    };
+    while (height < -1 && lineHeight(font.get()) > limit) {
+        font = createTahoma(++height);
     }
     return font;
 }
@@ -288,15 +286,34 @@ void onNcCreate(HWND window, const CREATESTRUCTW& create) noexcept {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
 }
 
+// What the window draws with at one DPI.
+struct DpiObjects {
+    Font controlFont;
+    Font titleFont;
+    Font smallFont;
+    Bitmap header;
+};
+
+DpiObjects dpiObjects(UINT dpi) noexcept {
+    return {controlFontFor(dpi), createTahoma(ScaleForDpi(kTitleFontHeight, dpi)),
+            createTahoma(ScaleForDpi(kSmallFontHeight, dpi)), loadHeader(dpi)};
+}
+
+// The state takes them; the ones it held before are released.
+void takeDpiObjects(OptionsWindowState& state, DpiObjects objects) noexcept {
+    state.controlFont = std::move(objects.controlFont);
+    state.titleFont = std::move(objects.titleFont);
+    state.smallFont = std::move(objects.smallFont);
+    state.header = std::move(objects.header);
+}
+
 void onCreate(OptionsWindowState& state) noexcept {
     state.title = fromLabel(kTitle);
     state.versionLine = fromLabel(kVersionLine);
-    state.titleFont = createTahoma(ScaleForDpi(kTitleFontHeight, state.dpi));
-    state.smallFont = createTahoma(ScaleForDpi(kSmallFontHeight, state.dpi));
+    takeDpiObjects(state, dpiObjects(state.dpi));
     state.softPen.reset(CreatePen(
         PS_SOLID, 1, BlendColors(GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE), 70)));
     state.lightPen.reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOW)));
-    state.header = loadHeader(state.dpi);
 }
 
 // Lays the window out again at a new DPI. Fonts, the header and the button images for
@@ -306,25 +323,20 @@ void applyDpi(OptionsWindowState& state, UINT dpi, const RECT* suggested) noexce
         return;
     }
     state.dpi = dpi;
-    Font controlFont = controlFontFor(dpi);
-    Font titleFont = createTahoma(ScaleForDpi(kTitleFontHeight, dpi));
-    Font smallFont = createTahoma(ScaleForDpi(kSmallFontHeight, dpi));
-    Bitmap header = loadHeader(dpi);
+    DpiObjects objects = dpiObjects(dpi);
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const ControlLayout& layout = kControls[i];
         HWND control = state.controls[i];
         const RECT rect = scaledRect(layout, dpi);
         SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont.get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(objects.controlFont.get()),
+                     FALSE);
         if (layout.icon != nullptr) {
             putButtonImages(state, control, layout.id == kIdOk ? 0u : 1u, layout.icon);
         }
     }
-    state.controlFont = std::move(controlFont);
-    state.titleFont = std::move(titleFont);
-    state.smallFont = std::move(smallFont);
-    state.header = std::move(header);
+    takeDpiObjects(state, std::move(objects));
     if (suggested != nullptr) {
         SetWindowPos(state.window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -405,8 +417,7 @@ bool CreateOptionsWindow(HWND owner) noexcept {
         return false;  // one window at a time: sessions do not nest
     }
     StateOwner state = std::make_unique<OptionsWindowState>();
-    state->dpi = screenDpi();
-    state->controlFont = controlFontFor(state->dpi);
+    state->dpi = screenDpi();  // the fonts and the header for it come with WM_CREATE
     const POINT position = windowPosition(state->dpi);
 
     const ActivationContext context = commonControlsContext();
