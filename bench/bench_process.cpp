@@ -100,8 +100,8 @@ std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, Name
         std::snprintf(name, sizeof name, "\\IMG_%06d.dat", i);
         paths.push_back(folder + name);
         if (!made) {
-            CloseHandle(CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    0, nullptr));
+            const nm::FileHandle file(CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_ALWAYS, 0, nullptr));
             progress("made", files, i + 1);
         }
     }
@@ -140,18 +140,17 @@ std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, Name
     result.memory = peakBytes() - footprint;
     journal.reset();
     DeleteFileA(journalPath.c_str());
-    for (std::size_t m = 0; result.moved && !made && m < plan.moves.size(); ++m) {
-        DeleteFileA(plan.moves[m].to.c_str());
-    }
-    for (std::size_t m = 0; result.moved && made && m < plan.moves.size(); ++m) {
-        MoveFileA(plan.moves[m].to.c_str(), plan.moves[m].from.c_str());  // ready for a rerun
-    }
-    for (const std::string& path : paths) {
-        if (!made) {
-            DeleteFileA(path.c_str());  // those that did not move
+    for (std::size_t m = 0; result.moved && m < plan.moves.size(); ++m) {
+        if (made) {
+            MoveFileA(plan.moves[m].to.c_str(), plan.moves[m].from.c_str());  // ready for a rerun
+        } else {
+            DeleteFileA(plan.moves[m].to.c_str());
         }
     }
     if (!made) {
+        for (const std::string& path : paths) {
+            DeleteFileA(path.c_str());  // those that did not move
+        }
         RemoveDirectoryA(folder.c_str());
     }
     if (failed != 0) {
