@@ -26,6 +26,7 @@
 #include "engine/win32/plan_rules.hpp"
 #include "host/journal.hpp"
 #include "plugin/exports.h"
+#include "plugin/mask_field.hpp"
 
 namespace {
 
@@ -43,9 +44,10 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void setMask(char (&field)[100], const char* text) {
+// At most the field less its NUL, as the plug-in's own window writes.
+void setMask(char (&field)[nm::kMaskField], const char* text) {
     std::memset(field, 0, sizeof field);
-    std::memcpy(field, text, std::strlen(text));
+    std::memcpy(field, text, std::min(std::strlen(text), nm::kMaskTextLimit));
 }
 
 // The most memory the process has held so far: its peak private bytes.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,14 +15,15 @@
 #include "host/journal.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
+#include "plugin/mask_field.hpp"
 
 namespace nm {
 namespace {
 
-// A mask of exactly 100 bytes fills its field and has no NUL.
-void putMask(char (&field)[100], const std::string& mask) {
+// The command line has refused a longer mask; the field's last byte stays a NUL.
+void putMask(char (&field)[kMaskField], const std::string& mask) {
     std::memset(field, 0, sizeof field);
-    std::memcpy(field, mask.data(), mask.size());
+    std::memcpy(field, mask.data(), std::min(mask.size(), kMaskTextLimit));
 }
 
 // The host's main window: owner of the options window, disabled while it is open.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "plugin/exports.h"
+#include "plugin/mask_field.hpp"
 
 namespace nm {
 
@@ -34,8 +35,8 @@ int32_t parseNumber(const std::string& option, const char* text) {
 
 std::string parseMask(const std::string& option, const char* text) {
     std::string mask = text;
-    if (mask.size() > sizeof(RenameOptions::NameMask)) {
-        throw UsageError{option + " is longer than 100 bytes"};
+    if (mask.size() > kMaskTextLimit) {
+        throw UsageError{option + " is longer than " + std::to_string(kMaskTextLimit) + " bytes"};
     }
     return mask;
 }

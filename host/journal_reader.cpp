@@ -17,18 +17,25 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 }
 
 // A decimal number of at most limit, without sign or leading zero; 0 when it is not one.
+// Checked digit by digit, so that no number of any length wraps into range (ten digits
+// already wrap a 32-bit size_t).
 std::size_t number(std::string_view text, std::size_t limit) {
-    if (text.empty() || text.size() > 10 || text[0] == '0') {
+    if (text.empty() || text[0] == '0') {
         return 0;
     }
     std::size_t value = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9') {
+        if (c < '0' || c > '9' || value > limit / 10) {
             return 0;
         }
-        value = value * 10 + static_cast<std::size_t>(c - '0');
+        const auto digit = static_cast<std::size_t>(c - '0');
+        value *= 10;
+        if (digit > limit - value) {
+            return 0;
+        }
+        value += digit;
     }
-    return value <= limit ? value : 0;
+    return value;
 }
 
 void parseLine(JournalContents& contents, std::string_view line, std::size_t lineNumber) {

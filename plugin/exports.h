@@ -79,7 +79,8 @@ typedef struct PluginInfo {
 
 /*
  * One set of rename settings, 212 bytes. Records come from newOpt or showOptions and
- * go back through freeOpt. A mask with no NUL in its 100 bytes is read as 100 characters.
+ * go back through freeOpt. A mask with no NUL in its 100 bytes is read as 100 characters;
+ * the masks the plug-in writes are at most 99 bytes and end with a NUL.
  */
 typedef struct RenameOptions {
     char NameMask[100];    /* mask of the new base name, e.g. "[N]" */

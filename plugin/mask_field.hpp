@@ -11,6 +11,9 @@
 namespace nm {
 
 constexpr std::size_t kMaskField = sizeof(RenameOptions::NameMask);
+// The most bytes of text we write into a mask field: the last one is kept for the NUL, so
+// that a host reading the field as a C string stops inside it.
+constexpr std::size_t kMaskTextLimit = kMaskField - 1;
 
 // A mask field's text: its bytes up to the first NUL, all of them when there is none.
 // Never reads past the field.

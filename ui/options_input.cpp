@@ -91,7 +91,7 @@ void checkMaskField(OptionsWindowState& state, std::size_t index, HWND field) {
     std::wstring& last = state.lastMaskText[index];
     // The record's own text is taken as it is, even with bytes that are no characters of
     // the code page and come back longer: refusing it would empty the field.
-    if (fillingMaskField || text == last || toAnsi(text, kMaskBytes)) {
+    if (fillingMaskField || text == last || toAnsi(text, kMaskTextLimit)) {
         last.swap(text);
         return;
     }
@@ -168,16 +168,15 @@ void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept {
     std::string bytes;
     try {
         // The field's check has kept it within the bytes and characters the record takes,
-        // unless the record's own text was no valid text: what fits of it is kept then.
-        bytes = fitAnsi(windowText(field), kMaskBytes);
+        // unless the record's own text was longer or no valid text (a host's record without
+        // its NUL): what fits of it is kept then.
+        bytes = fitAnsi(windowText(field), kMaskTextLimit);
     } catch (...) {
         // Out of memory: an empty mask rather than a cut one.
     }
-    // Bytes past the NUL stay as they were, as they always have.
+    // Always a NUL inside the field; bytes past it stay as they were, as they always have.
     std::memcpy(mask, bytes.data(), bytes.size());
-    if (bytes.size() < kMaskBytes) {
-        mask[bytes.size()] = '\0';
-    }
+    mask[bytes.size()] = '\0';
 }
 
 std::uint32_t MinCardinal(std::uint32_t a, std::uint32_t b) noexcept {

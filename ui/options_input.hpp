@@ -21,8 +21,8 @@ std::uint32_t MaxCardinal(std::uint32_t a, std::uint32_t b) noexcept;
 std::optional<std::uint32_t> readNumber(std::string_view text, bool isSigned) noexcept;
 
 // A mask field of the record shown in its edit, and read back from it: the record's bytes
-// are in the process's ANSI code page. Reading writes the text and, when it is shorter
-// than the field, one NUL.
+// are in the process's ANSI code page. Reading writes the text, at most one byte fewer than
+// the field, and a NUL after it.
 void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept;
 void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept;
 

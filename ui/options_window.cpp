@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "plugin/mask_field.hpp"
 #include "ui/drawing.hpp"
 #include "ui/options_input.hpp"
 #include "ui/options_window_state.hpp"
@@ -50,9 +51,9 @@ struct ControlLayout {
 
 constexpr DWORD kMaskEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kNumberEdit = WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT;
-// In UTF-16 units: no more than the bytes a mask field holds in any code page; the
-// field's own check keeps the exact byte count.
-constexpr int kMaskLimit = static_cast<int>(kMaskBytes);
+// In UTF-16 units: no more than the bytes of text a mask field takes in any code page;
+// the field's own check keeps the exact byte count.
+constexpr int kMaskLimit = static_cast<int>(kMaskTextLimit);
 
 // Creation order is tab order.
 constexpr ControlLayout kControls[] = {

@@ -32,7 +32,7 @@ enum ControlId : int {
 inline constexpr std::size_t kControlCount = 19;
 inline constexpr int kHotKeyCount = 5;
 
-// A mask field holds at most this many bytes of the ANSI code page; no NUL need follow.
+// A mask field's bytes, in the ANSI code page; the window writes one fewer and a NUL.
 inline constexpr std::size_t kMaskBytes = sizeof(RenameOptions::NameMask);
 
 struct OptionsWindowState {

@@ -57,6 +57,7 @@ TEST(FormatFileTime, WritesEachElementOfThePattern) {
         // Runs of letters that are no format letters are themselves, whole, and end an hour.
         {"xxQQzz", kDec, "xxQQzz"},
         {"hxm", kDec, "9x12"},
+        {"ham hzm hAm hZm", kDec, "9a12 9z12 9A12 9Z12"},
         // Quotes of either kind; an open quote runs to the end.
         {"'yyyy' \"dd\"", kDec, "yyyy dd"},
         {"'it\"s' ''d", kDec, "it\"s 7"},

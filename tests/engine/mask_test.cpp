@@ -14,6 +14,7 @@
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 using enum nm::CodePageKind;
 
 nm::CodePage codePageOf(nm::CodePageKind kind) {
@@ -245,10 +246,91 @@ TEST(ExpandToken, CountsCharactersOfTheCodePage) {
         {"\x81[]]", "[]]", "]", "\x81[]]", DoubleByte},
         {"\x81[]][]]", "[]]", "]", "\x81[]]]", DoubleByte},
         {"\x81[]]", "[]]", "]", "\x81]"},
+        // Found at a character boundary only, after a false start inside 95 81.
+        {"\x95\x81\x81\x81", "\x81\x81", "X", "\x95\x81X", DoubleByte},
         {emoji + "[C]", "[C]", "5", emoji + "5", Utf8},
     };
     for (const ReplaceRow& row : replaceRows) {
         checkReplace(row);
+    }
+}
+
+// The Unicode standard's table of well-formed UTF-8 byte sequences: the range of the lead
+// byte, the range of the byte after it and the length; later bytes are 80..BF. Anything
+// else is read one byte at a time.
+struct WellFormedUtf8 {
+    unsigned char leadLow, leadHigh, secondLow, secondHigh;
+    std::size_t size;
+};
+constexpr WellFormedUtf8 kWellFormedUtf8[] = {
+    {0x00, 0x7F, 0x00, 0xFF, 1}, {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},
+    {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3},
+    {0xF0, 0xF0, 0x90, 0xBF, 4}, {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
+};
+
+std::size_t wellFormedSize(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    for (const auto& [leadLow, leadHigh, low, high, size] : kWellFormedUtf8) {
+        if (byte(0) < leadLow || byte(0) > leadHigh || text.size() - at < size) {
+            continue;
+        }
+        bool whole = size == 1 || (byte(1) >= low && byte(1) <= high);
+        for (std::size_t i = 2; i < size; ++i) {
+            whole = whole && byte(i) >= 0x80 && byte(i) <= 0xBF;
+        }
+        return whole ? size : 1;
+    }
+    return 1;
+}
+
+// The code page's walk of the text, and the first and last character that "[N1]|[N-1]"
+// cuts from it, against the table.
+testing::AssertionResult walksAsTheTable(const std::string& text) {
+    const nm::CodePage utf8 = nm::reference::utf8();
+    std::string ends;
+    std::size_t size = 0;
+    for (std::size_t at = 0; at < text.size(); at += size) {
+        size = wellFormedSize(text, at);
+        if (utf8.charSize(text, at) != size) {
+            return testing::AssertionFailure() << "walk at " << at;
+        }
+        ends += at == 0 ? text.substr(0, size) + "|" : "";
+    }
+    ends += text.substr(text.size() - size);
+    std::string range = "[N1]|[N-1]";
+    nm::ExpandToken(range, "[N", text, utf8);
+    if (range != ends) {
+        return testing::AssertionFailure() << "range gives " << testing::PrintToString(range);
+    }
+    return testing::AssertionSuccess();
+}
+
+// Every 1- and 2-byte text, and the 3- and 4-byte texts whose lead is E0 or above and whose
+// other bytes sit at the edges of the ranges; each alone and followed by a whole character,
+// which must stay whole after a cut-off sequence.
+TEST(CodePage, WalksUtf8AsTheTableOfWellFormedSequences) {
+    const std::string_view seconds = "\x00\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xFF"sv;
+    const std::string_view laters = "\x7F\x80\xBF\xC0";
+    std::vector<std::string> texts;
+    for (int lead = 0; lead < 256; ++lead) {
+        const std::string first(1, static_cast<char>(lead));
+        texts.push_back(first);
+        for (int second = 0; second < 256; ++second) {
+            texts.push_back(first + static_cast<char>(second));
+        }
+        for (const char second : lead >= 0xE0 ? seconds : ""sv) {
+            for (const char third : laters) {
+                texts.push_back(first + second + third);
+                for (const char fourth : laters) {
+                    texts.push_back(first + second + third + fourth);
+                }
+            }
+        }
+    }
+    for (const std::string& text : texts) {
+        for (const char* after : {"", "a", "\xD0\xAF", "\xEF\xBF\xBD", "\xF0\x9F\x98\x80"}) {
+            ASSERT_TRUE(walksAsTheTable(text + after)) << testing::PrintToString(text + after);
+        }
     }
 }
 

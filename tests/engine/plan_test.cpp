@@ -232,6 +232,15 @@ TEST(MakePlan, MeasuresPathsAsTheSystemDoes) {
     };
     check({"in UTF-16 units", requests, "P L P L", 2, true, {}, 7, false, true});
     check({"in bytes", requests, "L L L L", 0, true, {}, 7});
+    // A swap at the limit in a folder of Cyrillic (or double-byte) names: the temporary
+    // name, as long as the names, fits as they do.
+    for (const std::string& letter : {ya, std::string("\x95\x5C")}) {
+        const std::string folder = "d\\" + letter + letter + letter + "\\";
+        const std::vector<nm::PlanRequest> swap = {{folder + "aaaaaaaa", folder + "bbbbbbbb"},
+                                                   {folder + "bbbbbbbb", folder + "aaaaaaaa"}};
+        const bool utf8 = letter == ya;
+        check({"swap at the limit", swap, "P P", 3, false, {}, 14, !utf8, utf8});
+    }
 }
 
 }  // namespace

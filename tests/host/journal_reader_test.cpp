@@ -67,6 +67,9 @@ TEST_P(UndoTable, MovesBackOnlyWhatWasMade) {
         results.push_back(step.result);
     }
     EXPECT_EQ(results, row.results);
+    for (const JournalMove& move : contents.moves) {
+        EXPECT_TRUE(move.done || !move.undone) << "an undone move was made";
+    }
 
     // A second undo over what the first left changes nothing. (The torn line goes before
     // the first appends.)
@@ -137,6 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"a", "A"}, {"b", "B"}},
                 "undone\t1\n",
                 {kBack}},
+        // Its target taken by someone else's file does not make it made.
+        UndoRow{"next_move_not_made_target_there",
+                kTwo + "done\t1\n",
+                {{"x_a", "A"}, {"b", "B"}, {"x_b", "X"}},
+                {{"a", "A"}, {"b", "B"}, {"x_b", "X"}},
+                "undone\t1\n",
+                {kBack}},
         // A name taken again since stays with its new owner.
         UndoRow{"old_name_taken",
                 kTwo + "done\t1\ndone\t2\n",
@@ -177,8 +187,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedRow{"done_unplanned", kTwo + "done\t3\n"},
                       DamagedRow{"done_leading_zero", kTwo + "done\t01\n"},
                       DamagedRow{"done_huge", kTwo + "done\t99999999999999999999\n"},
+                      DamagedRow{"done_wraps_to_1", kTwo + "done\t18446744073709551617\n"},
                       DamagedRow{"plan_out_of_order", kHead + "plan\t2\ta\tb\n"},
                       DamagedRow{"plan_short", kHead + "plan\t1\ta\n"},
+                      DamagedRow{"plan_long", kHead + "plan\t1\ta\tb\tc\n"},
                       DamagedRow{"codepage_text", kHead + "codepage\tutf8\n"},
                       DamagedRow{"unknown_record", kTwo + "moved\t1\n"}),
     [](const ::testing::TestParamInfo<DamagedRow>& info) { return std::string(info.param.name); });

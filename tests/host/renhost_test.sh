@@ -51,12 +51,14 @@ expect "error then preview" "$(echo "$out" | cut -f1)" "$(printf 'error\npreview
 out=$(renhost --tsv --preview --as-given --name 'x[N]' a.txt)
 expect "as given" "$(echo "$out" | cut -f2,3)" "$(printf 'a.txt\txa.txt')"
 
-# A mask of exactly 100 bytes fills its field; one more is a usage error.
-mask100=$(printf 'y%.0s' $(seq 97))'[N]'
-out=$(renhost --tsv --preview --ext '' --name "$mask100" a.txt)
-expect "100-byte mask" "$(echo "$out" | cut -f3)" "$W\\$(printf 'y%.0s' $(seq 97))a"
-renhost --name "x$mask100" a.txt >/dev/null 2>&1
-expect "101-byte mask" "$?" 2
+# A mask of 99 bytes fills its field but for the NUL; one more is a usage error.
+mask99=$(printf 'y%.0s' $(seq 96))'[N]'
+out=$(renhost --tsv --preview --ext '' --name "$mask99" a.txt)
+expect "99-byte mask" "$(echo "$out" | cut -f3)" "$W\\$(printf 'y%.0s' $(seq 96))a"
+renhost --name "x$mask99" a.txt >/dev/null 2>&1
+expect "100-byte mask" "$?" 2
+renhost --ext "x$mask99" a.txt >/dev/null 2>&1
+expect "100-byte extension mask" "$?" 2
 renhost --digits 3z a.txt >/dev/null 2>&1
 expect "bad number" "$?" 2
 renhost >/dev/null 2>&1

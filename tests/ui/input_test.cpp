@@ -231,8 +231,8 @@ TEST_F(OptionsWindowInput, OkReadsTheFieldsIntoTheWorkingRecordAndEndsTheWindow)
     OptionsSession& session = optionsSession();
     std::memset(&session.working, 0xAA, sizeof session.working);
     session.confirmed = 0;
-    SetWindowTextA(field(kIdNameMask), std::string(100, 'n').c_str());
-    SetWindowTextA(field(kIdNameMask), std::string(120, 'x').c_str());  // refused: too long
+    SetWindowTextA(field(kIdNameMask), std::string(99, 'n').c_str());
+    SetWindowTextA(field(kIdNameMask), std::string(100, 'x').c_str());  // refused: no NUL
     SetWindowTextA(field(kIdExtMask), "[E]");
     prepare(kIdStart, "-5", 0);
     prepare(kIdStep, "3", 0);
@@ -240,7 +240,7 @@ TEST_F(OptionsWindowInput, OkReadsTheFieldsIntoTheWorkingRecordAndEndsTheWindow)
     click(field(kIdOk));
     EXPECT_EQ(openOptionsWindow(), nullptr);
     EXPECT_EQ(session.confirmed, 1);
-    EXPECT_EQ(std::string(session.working.NameMask, 100), std::string(100, 'n'));  // whole
+    EXPECT_EQ(std::string(session.working.NameMask, 100), std::string(99, 'n') + '\0');
     EXPECT_STREQ(session.working.ExtMask, "[E]");
     EXPECT_EQ(static_cast<unsigned char>(session.working.ExtMask[4]), 0xAA);  // left as it was
     EXPECT_EQ(session.working.CounterStart, -5);

@@ -202,7 +202,8 @@ TEST_F(OptionsWindowLayout, OkAndCancelHoldFiveStateImageListsTheWindowOwns) {
 }
 
 // A record's mask shown in its edit and read back, in the code page the test runs in; an
-// edit that would make the mask outgrow the record's 100 bytes is refused whole.
+// edit that would make the mask outgrow 99 bytes, the record's 100 less the NUL, is refused
+// whole. A host's record of 100 bytes without a NUL is read back as what fits in 99.
 TEST_F(OptionsWindowLayout, MaskFieldsRoundTripWholeCharactersWithinTheRecordsBytes) {
     struct Case {
         UINT codePage;  // 0: any
@@ -211,6 +212,7 @@ TEST_F(OptionsWindowLayout, MaskFieldsRoundTripWholeCharactersWithinTheRecordsBy
         std::string expected;
     };
     const std::string hundred(100, 'n');
+    const std::string ninetyNine(99, 'n');
     std::string cyrillic;  // 100 bytes in 1251
     for (int i = 0; i < 50; ++i) {
         cyrillic += "\xDF\xE1";  // "Яб"
@@ -219,24 +221,27 @@ TEST_F(OptionsWindowLayout, MaskFieldsRoundTripWholeCharactersWithinTheRecordsBy
     for (int i = 0; i < 50; ++i) {
         kanji += "\x95\x5C";
     }
-    std::string emoji;  // 24 emoji and "abc": 99 bytes in UTF-8
+    std::string emoji;  // 24 emoji and "ab": 98 bytes in UTF-8
     for (int i = 0; i < 24; ++i) {
         emoji += "\xF0\x9F\x98\x80";
     }
-    emoji += "abc";
+    emoji += "ab";
     const Case cases[] = {
-        {0, hundred, L"", hundred},
-        {0, hundred, L"n", hundred},
+        {0, hundred, L"", ninetyNine},
+        {0, ninetyNine, L"n", ninetyNine},
+        {0, ninetyNine.substr(1), L"n", ninetyNine},
         {0, "[N]", L"_[C]", "[N]_[C]"},
-        {1251, cyrillic, L"", cyrillic},
+        {1251, cyrillic, L"", cyrillic.substr(0, 99)},
         {1251, "[N]", L"\U0001F600", "[N]"},  // no such character in 1251
-        {932, kanji, L"", kanji},
-        {932, kanji.substr(0, 98) + "a", L"\u8868", kanji.substr(0, 98) + "a"},
-        {932, kanji.substr(0, 98) + "a", L"b", kanji.substr(0, 98) + "ab"},
+        {932, kanji, L"", kanji.substr(0, 98)},
+        {932, kanji.substr(0, 96) + "a", L"\u8868", kanji.substr(0, 96) + "a\x95\x5C"},
+        {932, kanji.substr(0, 98), L"\u8868", kanji.substr(0, 98)},
+        {932, kanji.substr(0, 98), L"b", kanji.substr(0, 98) + "b"},
         {932, "\x95\x5D]", L"", "\x95\x5D]"},  // a trail byte 5D is no bracket
         {65001, emoji, L"", emoji},
         {65001, emoji, L"\U0001F600", emoji},
-        {65001, emoji, L"d", emoji + "d"},
+        {65001, emoji, L"c", emoji + "c"},
+        {65001, emoji + "c", L"d", emoji + "c"},
         {65001, "\xD0\xAF\xD0\xB1", L"\u8868", "\xD0\xAF\xD0\xB1\xE8\xA1\xA8"},
     };
     HWND edit = state().control(kIdNameMask);
@@ -256,9 +261,8 @@ TEST_F(OptionsWindowLayout, MaskFieldsRoundTripWholeCharactersWithinTheRecordsBy
         std::memset(read, 0x55, sizeof read);
         readMaskField(edit, read);
         EXPECT_EQ(std::string(read, strnlen(read, sizeof read)), c.expected);
-        if (c.expected.size() < sizeof read) {
-            EXPECT_EQ(read[c.expected.size()], '\0');
-        }
+        ASSERT_LT(c.expected.size(), sizeof read);
+        EXPECT_EQ(read[c.expected.size()], '\0');
         ++checked;
     }
     EXPECT_GE(checked, 4);

@@ -32,19 +32,28 @@ inline void sendKey(WORD key, const std::vector<WORD>& modifiers = {}) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Types characters (single-byte, taken as their code points).
-inline void sendText(const std::string& text) {
+// Types characters of the Basic Multilingual Plane.
+inline void sendText(const std::wstring& text) {
     std::vector<INPUT> inputs;
-    for (char c : text) {
+    for (wchar_t c : text) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
+        input.ki.wScan = static_cast<WORD>(c);
         input.ki.dwFlags = KEYEVENTF_UNICODE;
         inputs.push_back(input);
         input.ki.dwFlags |= KEYEVENTF_KEYUP;
         inputs.push_back(input);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Types characters (single-byte, taken as their code points).
+inline void sendText(const std::string& text) {
+    std::wstring wide;
+    for (char c : text) {
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    }
+    sendText(wide);
 }
 
 // A left click at a point of the screen.

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "engine/win32/text_codec.hpp"
 #include "host/plugin_error.hpp"
 #include "plugin/exports.h"
 #include "tests/plugin/process_fixture.hpp"
@@ -75,6 +77,14 @@ class User {
     }
     bool waitForText(int id, const std::string& text) {
         return waitUntil([&] { return textOf(control(id)) == text; });
+    }
+    // The caret's place in an edit, once keys sent before are handled.
+    bool waitForCaret(int id, DWORD at) {
+        return waitUntil([&] {
+            DWORD_PTR selection = 0;
+            SendMessageTimeoutA(control(id), EM_GETSEL, 0, 0, SMTO_BLOCK, 2000, &selection);
+            return LOWORD(selection) == at && HIWORD(selection) == at;
+        });
     }
     bool waitForEnd() {
         return waitUntil([&] { return !IsWindow(window_); });
@@ -281,6 +291,75 @@ TEST_F(Session, EmptiedMasksChangeTheDescription) {
         EXPECT_EQ(record->ExtMask[0] == '\0', c.emptyExt);
         freeOpt_(record);
     }
+}
+
+// Typed masks keep the field's last byte for the NUL that ends them, in the code page the
+// test runs in: 99, 100 and 120 characters typed, a character that would not fit whole
+// refused. The description carries the same text.
+TEST_F(Session, TypedMasksEndWithANulInsideTheirField) {
+    struct Row {
+        UINT codePage;          // 0: any
+        std::wstring first;     // typed once, then `repeated` up to the count
+        std::wstring repeated;  // one character
+        std::string kept;       // the record's bytes before the NUL
+    };
+    const auto times = [](const std::string& text, int count) {
+        std::string all;
+        for (int i = 0; i < count; ++i) {
+            all += text;
+        }
+        return all;
+    };
+    const Row rows[] = {
+        {0, L"", L"n", times("n", 99)},
+        {1251, L"", L"\u044F", times("\xFF", 99)},  // я
+        // 表: 49 fill 98 bytes, and the 50th would take the NUL's byte.
+        {932, L"", L"\u8868", times("\x95\x5C", 49)},
+        {932, L"a", L"\u8868", "a" + times("\x95\x5C", 49)},
+        {65001, L"", L"\u044F", times("\xD1\x8F", 49)},
+        {65001, L"", L"\u8868", times("\xE8\xA1\xA8", 33)},
+    };
+    bool lost = false;
+    const std::string title = NarrowToAnsi(Widen(kTitle, 1251), lost);
+    int checked = 0;
+    for (const Row& row : rows) {
+        if (row.codePage != 0 && row.codePage != GetACP()) {
+            continue;
+        }
+        ASSERT_LT(row.kept.size(), sizeof(RenameOptions::NameMask));
+        for (const std::size_t count : {99u, 100u, 120u}) {
+            SCOPED_TRACE(testing::Message() << "code page " << GetACP() << ", row " << checked
+                                            << ", " << count << " typed");
+            std::wstring typed = row.first;
+            while (typed.size() < count) {
+                typed += row.repeated;
+            }
+            RenameOptions* record = nullptr;
+            const char* text = nullptr;
+            ASSERT_EQ(session(1, &record, &text,
+                              [&](User& user) {
+                                  ASSERT_TRUE(user.tabTo(25));
+                                  ASSERT_TRUE(user.tabTo(24, true));  // "[N]" selected
+                                  sendText(typed);
+                                  // Enter is a hot key and may overtake the characters
+                                  // still queued; Home is not.
+                                  sendKey(VK_HOME);
+                                  EXPECT_TRUE(user.waitForCaret(24, 0));
+                                  EXPECT_EQ(textOf(user.control(24)), row.kept);
+                                  sendKey(VK_RETURN);
+                              }),
+                      1);
+            const std::string_view name(record->NameMask, sizeof record->NameMask);
+            EXPECT_EQ(name.substr(0, row.kept.size()), row.kept);
+            EXPECT_EQ(name[row.kept.size()], '\0');
+            EXPECT_STREQ(record->ExtMask, "[E]");
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(std::string(text), title + row.kept + ".[E]");
+            freeOpt_(record);
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 2);
 }
 
 TEST_F(Session, TypedSettingsDriveTheRename) {
