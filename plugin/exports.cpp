@@ -1,9 +1,10 @@
 // The eight exports. Nothing here may let a C++ exception cross into the host.
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 #include <cstring>
 
+#include "namemask/version.h"
 #include "plugin/heap.hpp"
 #include "plugin/process.hpp"
 #include "plugin/records.hpp"
@@ -13,10 +14,11 @@
 
 namespace {
 
-// Fixed-width fields: the text, then NULs up to the width (the compiler pads).
-constexpr char kVersion[sizeof(PluginInfo::Version)] = "1.0.02";
-constexpr char kTitle[sizeof(PluginInfo::Title)] = "Имя по маске";
-constexpr char kAuthor[sizeof(PluginInfo::Author)] = "Quelvarn";
+// Fixed-width fields: the text, then NULs up to the width (the compiler pads, and refuses
+// a text that does not fit). This file compiles to Windows-1251, the bytes hosts read.
+constexpr char kVersion[sizeof(PluginInfo::Version)] = NAMEMASK_VERSION_TEXT;
+constexpr char kTitle[sizeof(PluginInfo::Title)] = NAMEMASK_TITLE;
+constexpr char kAuthor[sizeof(PluginInfo::Author)] = NAMEMASK_MAKER;
 constexpr char kFileFilter[sizeof(PluginInfo::FileFilter)] = "*.*";
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 // Helpers for the records that cross the boundary.
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 namespace nm {
 

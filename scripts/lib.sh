@@ -7,6 +7,9 @@
 #   choose_plugin [32|64]     the Windows build tree to run: sets `preset` (win32|win64),
 #                             `arch` (32|64) and `dll`; by default the 32-bit one where this
 #                             machine runs 32-bit programs natively, else the 64-bit one
+#   plugin_fact PRESET NAME   a fact of the plug-in (NAMEMASK_VERSION, NAMEMASK_DLL_NAME_64,
+#                             ...) as the code reads it: from the version header that
+#                             CMakeLists.txt generates in the tree, configured first if need be
 #   run_prefix                the Wine prefix that scripts/renhost and scripts/demo run the
 #                             chosen plug-in in (after choose_plugin)
 #   build_targets PRESET T... configures and builds those targets, quietly
@@ -60,9 +63,21 @@ take_arch() {
 choose_plugin() {
     preset=$("$root/scripts/i386" preset "${1:-}")
     case $preset in
-        win32) arch=32 dll=namemask.dll ;;
-        *) arch=64 dll=namemask64.dll ;;
+        win32) arch=32 ;;
+        *) arch=64 ;;
     esac
+    dll=$(plugin_fact "$preset" "NAMEMASK_DLL_NAME_$arch")
+}
+
+plugin_fact() {
+    local header=$root/build/$1/include/namemask/version.h value
+    if [ ! -f "$header" ]; then
+        case $1 in win32 | win64) ensure_setup "run${1#win}" >&2 ;; esac  # cmake, the compiler
+        (cd "$root" && cmake --preset "$1" >/dev/null)
+    fi
+    value=$(sed -n "s/^#define $2 \"\(.*\)\"\$/\1/p" "$header")
+    [ -n "$value" ] || { echo "scripts: $header names no $2" >&2; return 1; }
+    echo "$value"
 }
 
 # The 64-bit plug-in runs in a prefix of its own without Wine's 32-bit part, which takes

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 extern "C" size_t namemaskPluginInfoSizeFromC(void);
 extern "C" size_t namemaskRenameOptionsSizeFromC(void);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "host/plugin_error.hpp"
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 namespace nm::test {
 

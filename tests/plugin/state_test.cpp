@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 #include "plugin/heap.hpp"
 #include "plugin/state.hpp"
 
