@@ -1,13 +1,43 @@
 #pragma once
 
-// Guards that undo what they change in the user interface; the owners of its handles are
-// named with all the others in engine/win32/handles.hpp.
+// The owners of the user interface's handles (GDI objects, USER objects, hot keys), and
+// guards that undo what they change. The owners of kernel objects are the core's:
+// engine/win32/handles.hpp.
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "engine/unique_handle.hpp"
 #include "engine/win32/handles.hpp"
 
 namespace nm {
+
+// GDI and USER objects.
+using Font = UniqueHandle<HFONT, CallDeleter<&DeleteObject>>;
+using Pen = UniqueHandle<HPEN, CallDeleter<&DeleteObject>>;
+using Bitmap = UniqueHandle<HBITMAP, CallDeleter<&DeleteObject>>;
+using MemoryDc = UniqueHandle<HDC, CallDeleter<&DeleteDC>>;
+using Icon = UniqueHandle<HICON, CallDeleter<&DestroyIcon>>;
+using Menu = UniqueHandle<HMENU, CallDeleter<&DestroyMenu>>;
+using ImageList = UniqueHandle<HIMAGELIST, CallDeleter<&ImageList_Destroy>>;
+
+struct ReleaseScreenDc {
+    void operator()(HDC dc) const noexcept { ReleaseDC(nullptr, dc); }
+};
+using ScreenDc = UniqueHandle<HDC, ReleaseScreenDc>;
+
+// A system hot key of one window, unregistered when its owner goes.
+struct HotKeyRegistration {
+    HWND window = nullptr;
+    int id = -1;
+    bool operator==(const HotKeyRegistration&) const = default;
+};
+struct UnregisterHotKeyDeleter {
+    static HotKeyRegistration invalid() noexcept { return {}; }
+    void operator()(HotKeyRegistration key) const noexcept { UnregisterHotKey(key.window, key.id); }
+};
+using HotKey = UniqueHandle<HotKeyRegistration, UnregisterHotKeyDeleter>;
 
 // Selects an object into a device context and puts the previous one back.
 class SelectedObject {

@@ -1,11 +1,10 @@
 #pragma once
 
-// Every owner type of a Windows handle we use, in one place: a handle kind is released
-// one way only, so each gets one name here rather than a deleter beside its first user.
+// Every owner type of a kernel object we use, in one place: a handle kind is released one
+// way only, so each gets one name here rather than a deleter beside its first user. The
+// owners of GDI, USER and hot-key handles are the options window's: ui/win32_handles.hpp.
 
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include "engine/unique_handle.hpp"
 
@@ -27,37 +26,12 @@ using FileHandle = UniqueHandle<HANDLE, CloseFileHandle>;  // CreateFile
 using Heap = UniqueHandle<HANDLE, CallDeleter<&HeapDestroy>>;
 using Module = UniqueHandle<HMODULE, CallDeleter<&FreeLibrary>>;
 
-// GDI and user objects.
-using Font = UniqueHandle<HFONT, CallDeleter<&DeleteObject>>;
-using Pen = UniqueHandle<HPEN, CallDeleter<&DeleteObject>>;
-using Bitmap = UniqueHandle<HBITMAP, CallDeleter<&DeleteObject>>;
-using MemoryDc = UniqueHandle<HDC, CallDeleter<&DeleteDC>>;
-using Icon = UniqueHandle<HICON, CallDeleter<&DestroyIcon>>;
-using Menu = UniqueHandle<HMENU, CallDeleter<&DestroyMenu>>;
-using ImageList = UniqueHandle<HIMAGELIST, CallDeleter<&ImageList_Destroy>>;
-
-struct ReleaseScreenDc {
-    void operator()(HDC dc) const noexcept { ReleaseDC(nullptr, dc); }
-};
-using ScreenDc = UniqueHandle<HDC, ReleaseScreenDc>;
-
+// An activation context (CreateActCtx).
 struct ReleaseActivationContext {
     static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
     void operator()(HANDLE context) const noexcept { ReleaseActCtx(context); }
 };
 using ActivationContext = UniqueHandle<HANDLE, ReleaseActivationContext>;
-
-// A system hot key of one window, unregistered when its owner goes.
-struct HotKeyRegistration {
-    HWND window = nullptr;
-    int id = -1;
-    bool operator==(const HotKeyRegistration&) const = default;
-};
-struct UnregisterHotKeyDeleter {
-    static HotKeyRegistration invalid() noexcept { return {}; }
-    void operator()(HotKeyRegistration key) const noexcept { UnregisterHotKey(key.window, key.id); }
-};
-using HotKey = UniqueHandle<HotKeyRegistration, UnregisterHotKeyDeleter>;
 
 // A pointer that goes back through a function found only at run time, such as a record
 // given out by a loaded DLL and returned through that DLL's own export.
