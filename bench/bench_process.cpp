@@ -25,8 +25,8 @@
 #include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
 #include "host/journal.hpp"
+#include "namemask/mask_field.hpp"
 #include "plugin/exports.h"
-#include "plugin/mask_field.hpp"
 
 namespace {
 

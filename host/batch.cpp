@@ -15,7 +15,7 @@
 #include "host/journal.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
-#include "plugin/mask_field.hpp"
+#include "namemask/mask_field.hpp"
 
 namespace nm {
 namespace {

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "namemask/mask_field.hpp"
 #include "plugin/exports.h"
-#include "plugin/mask_field.hpp"
 
 namespace nm {
 

@@ -40,11 +40,12 @@ void NAMEMASK_CALL getInfo(PluginInfo* info) {
 }
 
 uint8_t NAMEMASK_CALL initialize(HWND hostWindow) {
-    nm::setHostWindow(hostWindow);
+    nm::PluginState& state = nm::pluginState();
+    state.hostWindow = hostWindow;
     if (!nm::RegisterOptionsWindowClass()) {
         return 0;
     }
-    nm::setWindowClassRegistered();
+    state.windowClassRegistered = true;
     return 1;
 }
 
@@ -70,18 +71,20 @@ int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
     }
     // Without a registered class no window can open, and the session would wait forever
     // for its end.
-    if (*record == nullptr || !nm::windowClassRegistered()) {
+    nm::PluginState& state = nm::pluginState();
+    if (*record == nullptr || !state.windowClassRegistered) {
         return 0;
     }
-    return nm::RunOptionsSession(nm::hostWindow(), **record, description);
+    return nm::runOptionsSession(state.options, state.hostWindow, **record, description);
 }
 
 void NAMEMASK_CALL process(const char** filePath, const char* timeSourcePath, int32_t fileIndex,
                            uint32_t /*reserved*/, RenameOptions** options, uint8_t previewOnly) {
     // Raised here, after everything the call made is gone: a host's handler unwinds past
     // our frames without running destructors.
-    if (const char* error =
-            nm::processFile(filePath, timeSourcePath, fileIndex, options, previewOnly != 0)) {
+    nm::PluginState& state = nm::pluginState();
+    if (const char* error = nm::processFile(filePath, timeSourcePath, fileIndex, options,
+                                            previewOnly != 0, state.localeFormats, state.newPath)) {
         const ULONG_PTR arguments[1] = {reinterpret_cast<ULONG_PTR>(error)};
         RaiseException(NAMEMASK_EXCEPTION_CODE, EXCEPTION_NONCONTINUABLE, 1, arguments);
     }

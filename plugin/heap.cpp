@@ -2,29 +2,27 @@
 
 #include <windows.h>
 
-#include "engine/win32/handles.hpp"
+#include "plugin/state.hpp"
 
 namespace nm {
-namespace {
-
-Heap heap;  // owned from load to unload
-
-}  // namespace
 
 bool createPluginHeap() noexcept {
+    Heap& heap = pluginState().heap;
     heap.reset(HeapCreate(0, 0, 0));
     return static_cast<bool>(heap);
 }
 
 void destroyPluginHeap() noexcept {
-    heap.reset();
+    pluginState().heap.reset();
 }
 
 void* heapAllocate(std::size_t size) noexcept {
+    const Heap& heap = pluginState().heap;
     return heap ? HeapAlloc(heap.get(), 0, size) : nullptr;
 }
 
 void heapFree(void* block) noexcept {
+    const Heap& heap = pluginState().heap;
     if (heap && block != nullptr) {
         HeapFree(heap.get(), 0, block);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The plug-in's private heap: records and texts handed to the host come from it, so
-// unloading the DLL releases them all, whether or not the host gave them back.
+// The plug-in's private heap (PluginState::heap): records and texts handed to the host come
+// from it, so unloading the DLL releases them all, whether or not the host gave them back.
 
 #include <cstddef>
 

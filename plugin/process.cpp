@@ -6,19 +6,13 @@
 
 #include "engine/rename.hpp"
 #include "engine/win32/file_time.hpp"
-#include "engine/win32/locale_capture.hpp"
-#include "plugin/mask_field.hpp"
+#include "namemask/mask_field.hpp"
 
 namespace nm {
-namespace {
-
-// The new path handed to the host: valid until the next call.
-std::string newPathStorage;
-
-}  // namespace
 
 const char* processFile(const char** filePath, const char* timeSourcePath, std::int32_t fileIndex,
-                        RenameOptions** options, bool previewOnly) noexcept {
+                        RenameOptions** options, bool previewOnly, const LocaleFormats& formats,
+                        std::string& newPath) noexcept {
     if (filePath == nullptr || *filePath == nullptr || options == nullptr || *options == nullptr) {
         return nullptr;  // nothing to rename
     }
@@ -30,8 +24,8 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
 
         RenameRequest request;
         request.path = oldPath;
-        request.nameMask = maskText(record.NameMask);
-        request.extMask = maskText(record.ExtMask);
+        request.nameMask = fieldText(record.NameMask);
+        request.extMask = fieldText(record.ExtMask);
         request.counterStart = record.CounterStart;
         request.counterStep = record.CounterStep;
         request.counterDigits = record.CounterDigits;
@@ -40,7 +34,7 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
         // Read in every call, whatever the masks hold: a missing time is always an error.
         const std::optional<FileTime> time =
             timeSourcePath != nullptr ? ReadFileTime(timeSourcePath) : std::nullopt;
-        RenameResult result = ComputeNewPath(request, time, localeFormats());
+        RenameResult result = ComputeNewPath(request, time, formats);
         switch (result.status) {
             case RenameStatus::NoFileTime:
                 return kNoFileTimeMessage;
@@ -54,8 +48,8 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
         if (!previewOnly && MoveFileA(oldPath, result.newPath.c_str()) == 0) {
             return nullptr;
         }
-        newPathStorage.swap(result.newPath);
-        *filePath = newPathStorage.c_str();
+        newPath.swap(result.newPath);
+        *filePath = newPath.c_str();
     } catch (...) {
         // Out of memory: the file and the host's path stay as they were.
     }

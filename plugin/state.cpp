@@ -2,23 +2,13 @@
 
 namespace nm {
 namespace {
-HWND host = nullptr;
-bool classRegistered = false;
+
+PluginState state;
+
 }  // namespace
 
-HWND hostWindow() noexcept {
-    return host;
-}
-void setHostWindow(HWND window) noexcept {
-    host = window;
-}
-
-bool windowClassRegistered() noexcept {
-    return classRegistered;
-}
-
-void setWindowClassRegistered() noexcept {
-    classRegistered = true;
+PluginState& pluginState() noexcept {
+    return state;
 }
 
 }  // namespace nm

@@ -1,6 +1,7 @@
 #pragma once
 
-// Drawing helpers of the options window.
+// Drawing helpers of the options window, under the names the plug-in's own documents give
+// them.
 
 #include <windows.h>
 
@@ -9,15 +10,6 @@ namespace nm {
 // A colour percent of the way from `from` to `to` (percent above 100 counts as 100);
 // each channel rounds to nearest, halves to even. The top byte of the result is 0.
 COLORREF BlendColors(COLORREF from, COLORREF to, BYTE percent) noexcept;
-
-// The DPI the window's layout is given in.
-inline constexpr UINT kLayoutDpi = 96;
-
-// A length of the 96-DPI layout at `dpi`: halves round away from zero, the same way for
-// every position, size, font and line.
-inline int ScaleForDpi(int value, UINT dpi) noexcept {
-    return MulDiv(value, static_cast<int>(dpi), static_cast<int>(kLayoutDpi));
-}
 
 // Copies the whole bitmap onto dc with its right edge `margin` pixels left of `right`.
 // Given a width and height other than the bitmap's, it is drawn scaled to them (halftone).

@@ -6,7 +6,6 @@
 #include <iterator>
 #include <string>
 
-#include "plugin/mask_field.hpp"
 #include "ui/token_commands.hpp"
 #include "ui/window_text.hpp"
 
@@ -35,8 +34,8 @@ int numberFieldOf(const OptionsWindowState& state, HWND window) noexcept {
     return -1;
 }
 
-// A field's text, or nothing when it is longer than any number could be written.
-std::optional<std::string_view> fieldText(HWND field, std::array<char, 64>& buffer) noexcept {
+// A number field's text, or nothing when it is longer than any number could be written.
+std::optional<std::string_view> numberText(HWND field, std::array<char, 64>& buffer) noexcept {
     if (GetWindowTextLengthA(field) >= static_cast<int>(buffer.size())) {
         return std::nullopt;
     }
@@ -46,7 +45,7 @@ std::optional<std::string_view> fieldText(HWND field, std::array<char, 64>& buff
 
 std::optional<std::uint32_t> readField(HWND field, bool isSigned) noexcept {
     std::array<char, 64> buffer{};
-    const std::optional<std::string_view> text = fieldText(field, buffer);
+    const std::optional<std::string_view> text = numberText(field, buffer);
     return text ? readNumber(*text, isSigned) : std::nullopt;
 }
 
@@ -57,10 +56,10 @@ void writeSigned(HWND field, std::uint32_t value) noexcept {
 }
 
 // EN_UPDATE: a valid text becomes the field's last valid one; any other is replaced by it.
-void validateNumberField(std::size_t index, HWND field) noexcept {
+void validateNumberField(OptionsSession& session, std::size_t index, HWND field) noexcept {
     std::array<char, 64> buffer{};
-    const std::optional<std::string_view> text = fieldText(field, buffer);
-    std::array<char, 10>& lastValid = optionsSession().lastValidText[index];
+    const std::optional<std::string_view> text = numberText(field, buffer);
+    std::array<char, 10>& lastValid = session.lastValidText[index];
     if (text && readNumber(*text, index != kDigitsField)) {
         const std::size_t kept = std::min(text->size(), lastValid.size() - 1);
         std::memcpy(lastValid.data(), text->data(), kept);
@@ -70,10 +69,8 @@ void validateNumberField(std::size_t index, HWND field) noexcept {
     }
 }
 
-bool fillingMaskField = false;  // while the record's text is put into a mask edit
-
 void insertToken(const OptionsWindowState& state, int id) noexcept {
-    HWND target = optionsSession().tokenTarget;
+    HWND target = state.session.tokenTarget;
     // Only a mask edit of this window takes tokens: the target may be the window itself,
     // or a handle left from an earlier window that now names someone else's.
     if (target == nullptr ||
@@ -91,7 +88,7 @@ void checkMaskField(OptionsWindowState& state, std::size_t index, HWND field) {
     std::wstring& last = state.lastMaskText[index];
     // The record's own text is taken as it is, even with bytes that are no characters of
     // the code page and come back longer: refusing it would empty the field.
-    if (fillingMaskField || text == last || toAnsi(text, kMaskTextLimit)) {
+    if (state.fillingMaskField || text == last || toAnsi(text, kMaskTextLimit)) {
         last.swap(text);
         return;
     }
@@ -111,7 +108,7 @@ void openTokenMenu(const OptionsWindowState& state, int id) noexcept {
 }
 
 LRESULT confirm(OptionsWindowState& state) noexcept {
-    OptionsSession& session = optionsSession();
+    OptionsSession& session = state.session;
     session.confirmed = 1;
     readMaskField(state.control(kIdNameMask), session.working.NameMask);
     readMaskField(state.control(kIdExtMask), session.working.ExtMask);
@@ -127,8 +124,9 @@ LRESULT confirm(OptionsWindowState& state) noexcept {
 }
 
 LRESULT cancel(OptionsWindowState& state) noexcept {
+    OptionsSession& session = state.session;  // outlives the window and `state`
     DestroyWindow(state.window);
-    optionsSession().confirmed = 0;
+    session.confirmed = 0;
     return 0;
 }
 
@@ -154,12 +152,19 @@ void step(const OptionsWindowState& state, bool up) noexcept {
 }  // namespace
 
 void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept {
+    // The window the edit belongs to checks each text put into it (EN_UPDATE).
+    OptionsWindowState* state = optionsWindowState(GetParent(field));
+    const auto filling = [state](bool on) {
+        if (state != nullptr) {
+            state->fillingMaskField = on;
+        }
+    };
     try {
-        fillingMaskField = true;
-        SetWindowTextW(field, fromAnsi(maskText(mask)).c_str());
-        fillingMaskField = false;
+        filling(true);
+        SetWindowTextW(field, fromAnsi(fieldText(mask)).c_str());
+        filling(false);
     } catch (...) {
-        fillingMaskField = false;
+        filling(false);
         SetWindowTextW(field, L"");  // out of memory: an empty field rather than a cut one
     }
 }
@@ -229,8 +234,8 @@ void unregisterHotKeys(OptionsWindowState& state) noexcept {
     }
 }
 
-void onSetFocus(HWND window) noexcept {
-    optionsSession().tokenTarget = window;
+void onSetFocus(OptionsWindowState& state) noexcept {
+    state.session.tokenTarget = state.window;
 }
 
 void onActivateApp(OptionsWindowState& state, bool active) noexcept {
@@ -278,10 +283,10 @@ std::optional<LRESULT> onCommand(OptionsWindowState& state, WPARAM wParam, LPARA
     } else if (id >= kIdStart && id <= kIdDigits && code == EN_UPDATE) {
         const int field = numberFieldOf(state, control);
         if (field >= 0) {
-            validateNumberField(static_cast<std::size_t>(field), control);
+            validateNumberField(state.session, static_cast<std::size_t>(field), control);
         }
     } else if ((id == kIdNameMask || id == kIdExtMask) && code == EN_SETFOCUS) {
-        optionsSession().tokenTarget = control;
+        state.session.tokenTarget = control;
     } else if ((id == kIdNameMask || id == kIdExtMask) && code == EN_UPDATE &&
                control == state.control(id)) {
         try {

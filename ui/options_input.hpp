@@ -22,7 +22,8 @@ std::optional<std::uint32_t> readNumber(std::string_view text, bool isSigned) no
 
 // A mask field of the record shown in its edit, and read back from it: the record's bytes
 // are in the process's ANSI code page. Reading writes the text, at most one byte fewer than
-// the field, and a NUL after it.
+// the field, and a NUL after it. Filling an edit of an options window takes the record's
+// text as it is, past the edit's check.
 void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept;
 void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept;
 
@@ -30,7 +31,7 @@ void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept;
 void registerHotKeys(OptionsWindowState& state) noexcept;
 void unregisterHotKeys(OptionsWindowState& state) noexcept;
 
-void onSetFocus(HWND window) noexcept;
+void onSetFocus(OptionsWindowState& state) noexcept;
 void onActivateApp(OptionsWindowState& state, bool active) noexcept;
 void onHotKey(OptionsWindowState& state, LPARAM keys) noexcept;
 // A result when the command must not reach the default processing (OK and Cancel).

@@ -3,23 +3,19 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/mask_field.hpp"
+#include "namemask/mask_field.hpp"
+#include "namemask/version.h"
 #include "ui/options_input.hpp"
 #include "ui/options_window.hpp"
-#include "ui/options_window_state.hpp"
 #include "ui/window_text.hpp"
 
 namespace nm {
 namespace {
 
-constexpr char kDescriptionTitle[] = "Имя по маске ";
+constexpr char kDescriptionTitle[] = NAMEMASK_TITLE " ";
 
-// The description handed to the host; it lives until a later session replaces it.
-std::string description;
-
-// NUL-terminated, for the edit fields.
 std::string maskOf(const char (&field)[kMaskField]) {
-    return std::string(maskText(field));
+    return std::string(fieldText(field));
 }
 
 void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
@@ -33,7 +29,7 @@ void fillWindow(const OptionsWindowState& state, const RenameOptions& record) {
 
 // Runs until the quit message; returns whether that message came from elsewhere (the
 // window still open), with its exit code.
-bool runLoop(WPARAM& foreignExitCode) {
+bool runLoop(const OptionsSession& session, WPARAM& foreignExitCode) {
     MSG message;
     int got;
     // Unicode, so that typed characters reach the window whole in any code page; the
@@ -42,7 +38,7 @@ bool runLoop(WPARAM& foreignExitCode) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    const OptionsWindowState* open = openOptionsWindow();
+    const OptionsWindowState* open = openOptionsWindow(session);
     if (open == nullptr) {
         return false;  // the window's own end posted it
     }
@@ -54,7 +50,8 @@ bool runLoop(WPARAM& foreignExitCode) {
     return got == 0;
 }
 
-void describe(const RenameOptions& record, const char** out) {
+void describe(OptionsSession& session, const char** out) {
+    const RenameOptions& record = session.working;
     try {
         // In the host's ANSI code page, like the masks: our title is converted from 1251.
         std::string text = toAnsiLossy(fromLabel(kDescriptionTitle)) + maskOf(record.NameMask);
@@ -63,9 +60,9 @@ void describe(const RenameOptions& record, const char** out) {
             text += '.';
             text += ext;
         }
-        description.swap(text);
+        session.description.swap(text);
         if (out != nullptr) {
-            *out = description.c_str();
+            *out = session.description.c_str();
         }
     } catch (...) {
         // Out of memory: the host keeps its old text pointer; the settings still count.
@@ -74,30 +71,29 @@ void describe(const RenameOptions& record, const char** out) {
 
 }  // namespace
 
-std::int32_t RunOptionsSession(HWND host, RenameOptions& record,
+std::int32_t runOptionsSession(OptionsSession& session, HWND host, RenameOptions& record,
                                const char** descriptionOut) noexcept {
-    OptionsSession& session = optionsSession();
     session.working = record;
     session.confirmed = 0;
 
     EnableWindow(host, FALSE);
-    if (!CreateOptionsWindow(host)) {
+    if (!CreateOptionsWindow(host, session)) {
         EnableWindow(host, TRUE);
         return 0;
     }
-    const OptionsWindowState& state = *openOptionsWindow();
+    const OptionsWindowState& state = *openOptionsWindow(session);
     fillWindow(state, record);
     ShowWindow(state.window, SW_SHOWNORMAL);
     UpdateWindow(state.window);
     SetFocus(state.control(kIdNameMask));
 
     WPARAM foreignExitCode = 0;
-    const bool foreignQuit = runLoop(foreignExitCode);
+    const bool foreignQuit = runLoop(session, foreignExitCode);
 
     EnableWindow(host, TRUE);
     SetForegroundWindow(host);
     if (session.confirmed == 1) {
-        describe(session.working, descriptionOut);
+        describe(session, descriptionOut);
         record = session.working;
     }
     if (foreignQuit) {

@@ -15,7 +15,7 @@
 
 #include "engine/win32/text_codec.hpp"
 #include "host/plugin_error.hpp"
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 #include "tests/plugin/process_fixture.hpp"
 #include "tests/ui/real_input.hpp"
 #include "tests/ui/window_fixture.hpp"

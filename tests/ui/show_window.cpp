@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 #include "ui/options_window.hpp"
 
 int main(int argc, char** argv) {
@@ -18,10 +18,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "show_window: " NAMEMASK_DLL_NAME " not found\n");
         return 1;
     }
-    nm::setOptionsWindowModule(plugin);
+    nm::OptionsSession session;
+    session.resources = plugin;
     HWND host = CreateWindowExA(0, "static", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 nullptr, nullptr);
-    if (!nm::RegisterOptionsWindowClass() || !nm::CreateOptionsWindow(host)) {
+    if (!nm::RegisterOptionsWindowClass() || !nm::CreateOptionsWindow(host, session)) {
         std::fprintf(stderr, "show_window: the options window could not be created\n");
         return 1;
     }

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 #include "ui/options_window.hpp"
 #include "ui/options_window_state.hpp"
 
@@ -19,6 +19,19 @@ namespace nm::test {
 inline HMODULE pluginModule() {
     static HMODULE module = LoadLibraryA(NAMEMASK_DLL_NAME);
     return module;
+}
+
+// The tests play the plug-in: they keep one session for every window they open, as the
+// plug-in keeps its own from load to unload, and open and find windows through it.
+inline OptionsSession& optionsSession() {
+    static OptionsSession session;
+    return session;
+}
+inline bool CreateOptionsWindow(HWND owner) {
+    return nm::CreateOptionsWindow(owner, optionsSession());
+}
+inline const OptionsWindowState* openOptionsWindow() {
+    return nm::openOptionsWindow(optionsSession());
 }
 
 // The screen's DPI the test runs at: NAMEMASK_DPI of its prefix, else 96.
@@ -91,7 +104,7 @@ class OptionsWindowTest : public ::testing::Test {
     static void SetUpTestSuite() {
         actAsDpiAwareHost();
         ASSERT_NE(pluginModule(), nullptr);
-        setOptionsWindowModule(pluginModule());
+        optionsSession().resources = pluginModule();
         RegisterOptionsWindowClass();  // once per program; later calls find it there
     }
 
