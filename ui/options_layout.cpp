@@ -56,9 +56,8 @@ UINT screenDpi() noexcept {
 
 UINT windowDpi(HWND window) noexcept {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow =
-        reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
     return dpi != 0 ? dpi : screenDpi();
 }
