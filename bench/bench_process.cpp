@@ -26,7 +26,7 @@
 #include "engine/win32/plan_rules.hpp"
 #include "host/journal.hpp"
 #include "namemask/mask_field.hpp"
-#include "plugin/exports.h"
+#include "namemask/plugin.h"
 
 namespace {
 
@@ -42,12 +42,6 @@ double now() {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// At most the field less its NUL, as the plug-in's own window writes.
-void setMask(char (&field)[nm::kMaskField], const char* text) {
-    std::memset(field, 0, sizeof field);
-    std::memcpy(field, text, std::min(std::strlen(text), nm::kMaskTextLimit));
 }
 
 // The most memory the process has held so far: its peak private bytes.
@@ -109,8 +103,8 @@ std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, Name
     }
     result.create = made ? 0 : now() - start;
 
-    setMask(record->NameMask, "[N]");
-    setMask(record->ExtMask, "bak");
+    nm::putFieldText(record->NameMask, "[N]");
+    nm::putFieldText(record->ExtMask, "bak");
     std::vector<nm::PlanRequest> requests;
     requests.reserve(paths.size());
     start = now();
@@ -278,8 +272,8 @@ int main(int argc, char** argv) {
     // also as the reference host makes them: the plan, then a record per move, each flushed
     // to disk. Untimed, the files go back to dat.
     auto plannedBatch = [&](const std::optional<std::string>& journalFile) {
-        setMask(record->NameMask, "[N]");
-        setMask(record->ExtMask, "bak");
+        nm::putFieldText(record->NameMask, "[N]");
+        nm::putFieldText(record->ExtMask, "bak");
         const double start = now();
         requests.clear();
         for (int i = 0; i < files; ++i) {
@@ -319,8 +313,8 @@ int main(int argc, char** argv) {
         }
         barePreview.push_back(now() - start);
 
-        setMask(record->NameMask, "[P]-[Y][M][D]_[C]");
-        setMask(record->ExtMask, "[E]");
+        nm::putFieldText(record->NameMask, "[P]-[Y][M][D]_[C]");
+        nm::putFieldText(record->ExtMask, "[E]");
         start = now();
         for (int i = 0; i < files; ++i) {
             const char* path = dat[i].c_str();
@@ -339,8 +333,8 @@ int main(int argc, char** argv) {
         }
         bareReal.push_back(now() - start);
 
-        setMask(record->NameMask, "[N]");
-        setMask(record->ExtMask, "dat");
+        nm::putFieldText(record->NameMask, "[N]");
+        nm::putFieldText(record->ExtMask, "dat");
         start = now();
         for (int i = 0; i < files; ++i) {
             const char* path = bak[i].c_str();

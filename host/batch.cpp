@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,12 +17,6 @@
 
 namespace nm {
 namespace {
-
-// The command line has refused a longer mask; the field's last byte stays a NUL.
-void putMask(char (&field)[kMaskField], const std::string& mask) {
-    std::memset(field, 0, sizeof field);
-    std::memcpy(field, mask.data(), std::min(mask.size(), kMaskTextLimit));
-}
 
 // The host's main window: owner of the options window, disabled while it is open.
 HWND createHostWindow() {
@@ -329,8 +321,9 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
     }
     // Edited in place from here on, so the owner keeps the pointer it was given.
     const BoundOwner<RenameOptions*, NamemaskFreeOpt> owner({record, plugin.freeOpt});
-    putMask(record->NameMask, args.nameMask);
-    putMask(record->ExtMask, args.extMask);
+    // Whole, with the NUL after them: the command line has refused longer masks.
+    putFieldText(record->NameMask, args.nameMask);
+    putFieldText(record->ExtMask, args.extMask);
     record->CounterStart = args.start;
     record->CounterStep = args.step;
     record->CounterDigits = args.digits;

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "namemask/mask_field.hpp"
-#include "plugin/exports.h"
 
 namespace nm {
 
