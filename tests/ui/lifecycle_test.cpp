@@ -87,5 +87,20 @@ TEST_F(OptionsWindowLifecycle, FiftyOpeningsLeaveTheGdiObjectCountFlat) {
                 before, after, gdiObjectCount());
 }
 
+// The class is the process's: a window of it that someone else makes is a plain window,
+// and its end is not the end of our window or of anyone's message loop.
+TEST_F(OptionsWindowLifecycle, AWindowOfTheClassMadeElsewhereHoldsNothingAndPostsNoQuit) {
+    for (LPVOID parameter : {static_cast<void*>(nullptr), static_cast<void*>(this)}) {
+        HWND other = CreateWindowExW(0, L"TKalvurenWindow", L"other", WS_POPUP, 0, 0, 50, 50,
+                                     nullptr, nullptr, nullptr, parameter);
+        ASSERT_NE(other, nullptr);
+        EXPECT_EQ(optionsWindowState(other), nullptr);
+        EXPECT_EQ(openOptionsWindow()->window, window_);
+        DestroyWindow(other);
+        EXPECT_FALSE(pumpMessages());
+        EXPECT_EQ(openOptionsWindow()->window, window_);
+    }
+}
+
 }  // namespace
 }  // namespace nm::test
