@@ -8,6 +8,7 @@
 #include "engine/mask.hpp"
 
 #include "bench/run_benchmarks.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -53,12 +54,6 @@ struct Case {
     nm::CodePage codePage;
 };
 
-nm::CodePage utf8() {
-    nm::CodePage codePage;
-    codePage.kind = nm::CodePageKind::Utf8;
-    return codePage;
-}
-
 Case typicalCase() {
     return {"[P]-[Y][M][D]_[C].[E]", "IMG_0001", "2020-20261207_005.JPG", {}};
 }
@@ -101,12 +96,12 @@ Case rangesUtf8() {
             return k < 16 ? std::string{'\xD0', static_cast<char>(0xB0 + k)}
                           : std::string{'\xD1', static_cast<char>(0x80 + k - 16)};
         },
-        utf8());
+        nm::test::utf8());
 }
 
 Case typicalUtf8() {
     Case c = typicalCase();
-    c.codePage = utf8();
+    c.codePage = nm::test::utf8();
     return c;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/plan.hpp"
 
 #include "bench/run_benchmarks.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -51,15 +52,7 @@ void countedFree(void* pointer) noexcept {
     std::free(block);
 }
 
-std::string upperCased(std::string_view path) {
-    std::string key(path);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return key;
-}
+using nm::test::upper;
 
 constexpr int kFolders = 100;
 
@@ -113,17 +106,15 @@ Batch makeBatch(int size) {
     }
     batch.disk.reserve(batch.requests.size());
     for (const nm::PlanRequest& request : batch.requests) {
-        batch.disk.insert(upperCased(request.from));
+        batch.disk.insert(upper(request.from));
     }
     return batch;
 }
 
 nm::PlanRules rulesFor(const Batch& batch) {
     nm::PlanRules rules;
-    rules.foldName = upperCased;
-    rules.exists = [&batch](std::string_view path) {
-        return batch.disk.contains(upperCased(path));
-    };
+    rules.foldName = upper;
+    rules.exists = [&batch](std::string_view path) { return batch.disk.contains(upper(path)); };
     return rules;
 }
 
@@ -136,13 +127,13 @@ bool planIsRight(const Batch& batch, const nm::Plan& plan) {
 bool movesWork(const Batch& batch, const nm::Plan& plan) {
     std::unordered_set<std::string> disk = batch.disk;
     for (const nm::PlanMove& move : plan.moves) {
-        if (disk.erase(upperCased(move.from)) != 1 || !disk.insert(upperCased(move.to)).second) {
+        if (disk.erase(upper(move.from)) != 1 || !disk.insert(upper(move.to)).second) {
             return false;
         }
     }
     std::unordered_set<std::string> expected;
     for (const nm::PlanRequest& request : batch.requests) {
-        expected.insert(upperCased(request.to.empty() ? request.from : request.to));
+        expected.insert(upper(request.to.empty() ? request.from : request.to));
     }
     return disk == expected;
 }

@@ -20,22 +20,6 @@
 
 namespace nm::reference {
 
-// Code page 932's lead bytes.
-inline nm::CodePage shiftJis() {
-    nm::CodePage codePage;
-    codePage.kind = nm::CodePageKind::DoubleByte;
-    for (int b = 0x81; b <= 0xFC; ++b) {
-        codePage.leadBytes[static_cast<std::size_t>(b)] = b <= 0x9F || b >= 0xE0;
-    }
-    return codePage;
-}
-
-inline nm::CodePage utf8() {
-    nm::CodePage codePage;
-    codePage.kind = nm::CodePageKind::Utf8;
-    return codePage;
-}
-
 // The byte offset of each character of text, and text's size last.
 inline std::vector<std::size_t> charOffsets(std::string_view text, const nm::CodePage& codePage) {
     std::vector<std::size_t> offsets;

@@ -1,6 +1,7 @@
 #include "engine/mask.hpp"
 
 #include "tests/engine/mask_reference.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,9 @@ using enum nm::CodePageKind;
 nm::CodePage codePageOf(nm::CodePageKind kind) {
     switch (kind) {
         case DoubleByte:
-            return nm::reference::shiftJis();
+            return nm::test::shiftJis();
         case Utf8:
-            return nm::reference::utf8();
+            return nm::test::utf8();
         case SingleByte:
             break;
     }
@@ -286,7 +287,7 @@ std::size_t wellFormedSize(std::string_view text, std::size_t at) {
 // The code page's walk of the text, and the first and last character that "[N1]|[N-1]"
 // cuts from it, against the table.
 testing::AssertionResult walksAsTheTable(const std::string& text) {
-    const nm::CodePage utf8 = nm::reference::utf8();
+    const nm::CodePage utf8 = nm::test::utf8();
     std::string ends;
     std::size_t size = 0;
     for (std::size_t at = 0; at < text.size(); at += size) {

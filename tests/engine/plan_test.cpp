@@ -1,5 +1,7 @@
 #include "engine/plan.hpp"
 
+#include "tests/support/test_support.hpp"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,15 +17,7 @@ namespace {
 using enum nm::PlanStatus;
 using enum nm::ConflictReason;
 
-std::string upper(std::string_view path) {
-    std::string key(path);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return key;
-}
+using nm::test::upper;
 
 // "a>x b>" is d\a -> d\x and d\b with no new name.
 std::vector<nm::PlanRequest> inFolder(const std::string& words) {

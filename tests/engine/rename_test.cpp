@@ -1,6 +1,6 @@
 #include "engine/rename.hpp"
 
-#include "tests/engine/mask_reference.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +158,7 @@ TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
 
 TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     nm::LocaleFormats japanese;
-    japanese.codePage = nm::reference::shiftJis();
+    japanese.codePage = nm::test::shiftJis();
 
     // 0x95 0x5C is one character whose second byte is a backslash.
     const std::string folder = "C:\\\x95\x5C\\";

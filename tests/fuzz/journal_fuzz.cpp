@@ -12,21 +12,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "host/journal_reader.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace {
 
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using nm::test::check;
 
 class CheckedDisk : public nm::UndoDisk {
   public:

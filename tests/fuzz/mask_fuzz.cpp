@@ -18,28 +18,16 @@
 
 #include "engine/mask.hpp"
 #include "tests/engine/mask_reference.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-struct Input {
-    std::string_view data;
-
-    std::string_view take(std::size_t n) {
-        const std::string_view taken = data.substr(0, n);
-        data.remove_prefix(taken.size());
-        return taken;
-    }
-    unsigned char takeByte() {
-        const std::string_view b = take(1);
-        return b.empty() ? 0 : static_cast<unsigned char>(b.front());
-    }
-};
+using nm::test::check;
 
 std::string_view realPrefix(unsigned char selector) {
     static constexpr std::string_view kLetters = "NEPdYyMDthms";
@@ -65,24 +53,18 @@ std::string_view realLiteral(unsigned char selector) {
 nm::CodePage codePageOf(unsigned char selector) {
     switch (selector / 64) {
         case 1:
-            return nm::reference::shiftJis();
+            return nm::test::shiftJis();
         case 2:
-            return nm::reference::utf8();
+            return nm::test::utf8();
         default:
             return {};
-    }
-}
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    Input in{std::string_view(reinterpret_cast<const char*>(bytes), size)};
+    nm::test::FuzzInput in{std::string_view(reinterpret_cast<const char*>(bytes), size)};
     const unsigned char prefixSelector = in.takeByte();
     std::string_view prefix = realPrefix(prefixSelector);
     if (prefix.empty()) {

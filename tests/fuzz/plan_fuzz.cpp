@@ -16,11 +16,11 @@
 // name, and the number of files is unchanged.
 
 #include "engine/plan.hpp"
+#include "tests/support/test_support.hpp"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
@@ -30,25 +30,7 @@ namespace {
 
 using LeadBytes = std::array<bool, 256>;
 
-struct Input {
-    std::string_view data;
-
-    bool empty() const { return data.empty(); }
-    unsigned char takeByte() {
-        if (data.empty()) {
-            return 0;
-        }
-        const auto b = static_cast<unsigned char>(data.front());
-        data.remove_prefix(1);
-        return b;
-    }
-};
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using nm::test::check;
 
 // Upper-cases single-byte letters only, as the file system folds ASCII names; a double-byte
 // character is kept whole, so its second byte is never taken for a letter.
@@ -102,7 +84,7 @@ std::string leaf(unsigned char b, bool mayBeInvalid) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    Input in{std::string_view(reinterpret_cast<const char*>(bytes), size)};
+    nm::test::FuzzInput in{std::string_view(reinterpret_cast<const char*>(bytes), size)};
     const unsigned char flags = in.takeByte();
     const bool skip = (flags & 1) != 0;
     nm::PlanRules rules;
