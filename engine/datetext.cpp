@@ -62,7 +62,7 @@ std::size_t closingQuote(std::string_view pattern, std::size_t from, char quote,
                          const LocaleFormats& formats) {
     std::size_t i = from;
     while (i < pattern.size() && pattern[i] != quote) {
-        i += formats.isLeadByte(static_cast<unsigned char>(pattern[i])) ? 2 : 1;
+        i += formats.codePage.charSize(pattern, i);
     }
     return i < pattern.size() ? i : pattern.size();
 }
@@ -77,9 +77,10 @@ std::string FormatFileTime(std::string_view pattern, const FileTime& time,
     std::size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        if (formats.isLeadByte(static_cast<unsigned char>(c)) && i + 1 < pattern.size()) {
-            out.append(pattern, i, 2);
-            i += 2;
+        // A character of several bytes is no pattern letter, whatever its bytes.
+        if (const std::size_t size = formats.codePage.charSize(pattern, i); size > 1) {
+            out.append(pattern, i, size);
+            i += size;
             continue;
         }
         if (c == '\'' || c == '"') {

@@ -26,7 +26,8 @@ struct LocaleFormats {
     std::array<std::string, 7> shortDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     std::array<std::string, 7> longDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                         "Thursday", "Friday", "Saturday"};
-    // The ANSI code page's characters: for path splitting, patterns and ranges.
+    // The ANSI code page's characters: for path splitting, patterns and ranges, which walk
+    // them through codePage alone.
     CodePage codePage;
     bool isLeadByte(unsigned char c) const noexcept { return codePage.isLeadByte(c); }
 };
@@ -48,10 +49,11 @@ struct FileTime {
 //   g gg+                  era: nothing, together with the blanks right after it (dates
 //                          here are Gregorian, and era names lead the date they belong to)
 //   t tt+                  am/pm marker: nothing, since hours are always 0 to 23
-//   anything else          itself; a double-byte character is kept whole, so its trail
-//                          byte is never read as a letter. Shorthands for whole formats
-//                          ("c", "ddddd") are not expanded: "c" is itself and "ddddd"
-//                          counts as "dddd"; a pattern that held itself would recurse.
+//   anything else          itself; a character of several bytes (double-byte or UTF-8)
+//                          is kept whole, so its trail byte is never read as a letter.
+//                          Shorthands for whole formats ("c", "ddddd") are not expanded:
+//                          "c" is itself and "ddddd" counts as "dddd"; a pattern that
+//                          held itself would recurse.
 std::string FormatFileTime(std::string_view pattern, const FileTime& time,
                            const LocaleFormats& formats);
 

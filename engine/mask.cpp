@@ -205,16 +205,11 @@ class ValueChars {
         if (!offsets_) {
             // Left uninitialised: the walk writes every entry it keeps.
             offsets_ = std::make_unique_for_overwrite<std::size_t[]>(value_.size() + 1);
-            // Locals: the compiler need not reload them after each store to the table.
-            const std::string_view value = value_;
-            const bool utf8 = codePage_.kind == CodePageKind::Utf8;
             std::size_t* const offsets = offsets_.get();
             std::size_t count = 0;
-            for (std::size_t at = 0; at < value.size(); ++count) {
-                offsets[count] = at;
-                at += nextCharSize(value, at, utf8);
-            }
-            offsets[count] = value.size();
+            codePage_.forEachChar(value_,
+                                  [&](std::size_t at, std::size_t) { offsets[count++] = at; });
+            offsets[count] = value_.size();
             chars_ = count;
         }
         return static_cast<std::int64_t>(chars_);
@@ -224,22 +219,6 @@ class ValueChars {
         return codePage_.charSize(text, at);
     }
 
-  private:
-    // ASCII and two-byte sequences (Latin, Greek, Cyrillic and the like) decided here: they
-    // are most of what names hold, and the walk is most of what a range costs.
-    std::size_t nextCharSize(std::string_view value, std::size_t at, bool utf8) const noexcept {
-        const auto c = static_cast<unsigned char>(value[at]);
-        if (c < 0x80) {
-            return 1;
-        }
-        if (utf8 && c >= 0xC2 && c <= 0xDF && at + 1 < value.size() &&
-            (static_cast<unsigned char>(value[at + 1]) & 0xC0) == 0x80) {
-            return 2;
-        }
-        return codePage_.charSize(value, at);
-    }
-
-  public:
     // Start s and length k in characters; length() has run.
     std::string_view cut(std::int64_t s, std::int64_t k) const noexcept {
         if (byBytes_) {

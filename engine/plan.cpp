@@ -15,35 +15,10 @@ constexpr std::string_view kReservedChars = "<>:\"/\\|?*";
 constexpr std::string_view kTempPrefix = "~nm";
 constexpr std::string_view kTempSuffix = ".tmp";
 
-using LeadBytes = std::array<bool, 256>;
-
-bool isLeadAt(std::string_view text, std::size_t i, const LeadBytes& leadBytes) noexcept {
-    // A lead byte at the very end has no trail to swallow: it stands alone.
-    return leadBytes[static_cast<unsigned char>(text[i])] && i + 1 < text.size();
-}
-
 // Length of the folder part: up to and including the last separator. The path is read
 // character by character, so a trail byte is never taken for one.
-std::size_t folderLength(std::string_view path, const LeadBytes& leadBytes) noexcept {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isLeadAt(path, i, leadBytes)) {
-            ++i;
-        } else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
-            end = i + 1;
-        }
-    }
-    return end;
-}
-
-std::size_t charCount(std::string_view text, const LeadBytes& leadBytes) noexcept {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i, ++count) {
-        if (isLeadAt(text, i, leadBytes)) {
-            ++i;
-        }
-    }
-    return count;
+std::size_t folderLength(std::string_view path, const CodePage& codePage) noexcept {
+    return codePage.afterLastOf(path, "\\/:");
 }
 
 bool isTooLong(std::string_view path, const PlanRules& rules) {
@@ -51,7 +26,7 @@ bool isTooLong(std::string_view path, const PlanRules& rules) {
     if (path.size() <= rules.maxPathChars) {
         return false;
     }
-    return (rules.pathLength ? rules.pathLength(path) : charCount(path, rules.leadBytes)) >
+    return (rules.pathLength ? rules.pathLength(path) : rules.codePage.charCount(path)) >
            rules.maxPathChars;
 }
 
@@ -88,34 +63,30 @@ bool isDeviceName(std::string_view stem) noexcept {
     return false;
 }
 
-bool isValidName(std::string_view name, const LeadBytes& leadBytes) noexcept {
+bool isValidName(std::string_view name, const CodePage& codePage) noexcept {
     if (name.empty()) {
         return false;
     }
+    bool invalid = false;
     bool badEnd = false;  // the last character is a single-byte "." or blank
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (isLeadAt(name, i, leadBytes)) {
-            ++i;
-            badEnd = false;
-            continue;
+    codePage.forEachChar(name, [&](std::size_t at, std::size_t size) {
+        const auto c = static_cast<unsigned char>(name[at]);
+        if (size == 1 && (c < 32 || kReservedChars.find(name[at]) != std::string_view::npos)) {
+            invalid = true;
         }
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c < 32 || kReservedChars.find(name[i]) != std::string_view::npos) {
-            return false;
-        }
-        badEnd = c == '.' || c == ' ';
-    }
+        badEnd = size == 1 && (c == '.' || c == ' ');
+    });
     // "." and ".." end in a dot as well.
-    return !badEnd && !isDeviceName(name.substr(0, name.find('.')));
+    return !invalid && !badEnd && !isDeviceName(name.substr(0, name.find('.')));
 }
 
 // What is wrong with the new path itself, whatever else the batch holds.
 ConflictReason pathProblem(const PlanRequest& request, const PlanRules& rules) {
     const std::string_view from = request.from;
     const std::string_view to = request.to;
-    const std::size_t folder = folderLength(from, rules.leadBytes);
+    const std::size_t folder = folderLength(from, rules.codePage);
     if (!to.starts_with(from.substr(0, folder)) ||
-        !isValidName(to.substr(folder), rules.leadBytes)) {
+        !isValidName(to.substr(folder), rules.codePage)) {
         return ConflictReason::InvalidName;
     }
     if (isTooLong(to, rules)) {
@@ -342,7 +313,7 @@ class Planner {
     // A name beside the file that is free on disk and in the batch. The number keeps
     // counting across cycles, so no two temporary names are the same.
     std::optional<std::string> tempName(std::string_view from) {
-        const std::string_view folder = from.substr(0, folderLength(from, rules_.leadBytes));
+        const std::string_view folder = from.substr(0, folderLength(from, rules_.codePage));
         std::string temp;
         for (;; ++tempNumber_) {
             temp.assign(folder)

@@ -5,13 +5,14 @@
 // through a temporary name in the same folder. Portable: how the file system compares
 // names and what already exists on disk are handed in.
 
-#include <array>
 #include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/codepage.hpp"
 
 namespace nm {
 
@@ -21,11 +22,11 @@ struct PlanRules {
     std::function<std::string(std::string_view)> foldName;
     // Whether something (file or folder) stands at the path now.
     std::function<bool(std::string_view)> exists;
-    // Lead bytes of a double-byte ANSI code page: the byte after one is never read as a
-    // separator or a reserved character. All false for a single-byte code page.
-    std::array<bool, 256> leadBytes{};
+    // The ANSI code page's characters: the second byte of a double-byte character is never
+    // read as a separator or a reserved character.
+    CodePage codePage;
     // The length of a path as Windows measures it against maxPathChars: in UTF-16 units,
-    // for the A functions convert. When empty, characters are counted by the lead bytes.
+    // for the A functions convert. When empty, characters of the code page are counted.
     std::function<std::size_t(std::string_view)> pathLength;
     // The longest path a move may name, in characters (MAX_PATH less the NUL).
     std::size_t maxPathChars = 259;

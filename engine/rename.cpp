@@ -8,37 +8,8 @@
 namespace nm {
 namespace {
 
-bool isSeparatorByte(char c) noexcept {
-    return c == '\\' || c == ':';
-}
-
-// Whether the byte at index is the second byte of a double-byte character: the run of
-// lead bytes directly before it has odd length.
-bool isTrailByte(std::string_view text, std::size_t index, const LocaleFormats& formats) noexcept {
-    if (formats.codePage.kind != CodePageKind::DoubleByte) {
-        return false;
-    }
-    std::size_t run = 0;
-    while (run < index && formats.isLeadByte(static_cast<unsigned char>(text[index - run - 1]))) {
-        ++run;
-    }
-    return run % 2 == 1;
-}
-
-bool isSeparatorAt(std::string_view text, std::size_t index,
-                   const LocaleFormats& formats) noexcept {
-    return isSeparatorByte(text[index]) && !isTrailByte(text, index, formats);
-}
-
-// Index of the last separator, or npos.
-std::size_t lastSeparator(std::string_view text, const LocaleFormats& formats) noexcept {
-    for (std::size_t i = text.size(); i-- > 0;) {
-        if (isSeparatorAt(text, i, formats)) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
+// A path's separators: a folder ends at the last of them.
+constexpr std::string_view kSeparators = "\\:";
 
 struct DateToken {
     const char* prefix;
@@ -61,9 +32,9 @@ constexpr std::array<DateToken, 9> kDateTokens{{
 }  // namespace
 
 PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcept {
+    const CodePage& codePage = formats.codePage;
     PathParts parts;
-    const std::size_t separator = lastSeparator(path, formats);
-    const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+    const std::size_t nameStart = codePage.afterLastOf(path, kSeparators);
     parts.folder = path.substr(0, nameStart);
 
     const std::string_view fileName = path.substr(nameStart);
@@ -79,17 +50,15 @@ PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcep
     // The parent folder path loses a final "\" unless it stands right after another
     // separator or at the start (C:\ and \ keep theirs).
     std::string_view folderPath = parts.folder;
-    if (!folderPath.empty()) {
-        const std::size_t last = folderPath.size() - 1;
-        if (folderPath[last] == '\\' && last >= 1 &&
-            !isSeparatorAt(folderPath, last - 1, formats)) {
+    std::size_t parentStart = nameStart;  // of the parent's name in folderPath
+    if (nameStart >= 2 && path[nameStart - 1] == '\\') {
+        const std::size_t before = codePage.afterLastOf(path.substr(0, nameStart - 1), kSeparators);
+        if (before != nameStart - 1) {
             folderPath.remove_suffix(1);
+            parentStart = before;
         }
     }
-    const std::size_t parentSeparator = lastSeparator(folderPath, formats);
-    parts.parentName = parentSeparator == std::string_view::npos
-                           ? folderPath
-                           : folderPath.substr(parentSeparator + 1);
+    parts.parentName = folderPath.substr(parentStart);
     return parts;
 }
 

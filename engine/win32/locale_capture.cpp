@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/win32/ansi_code_page.hpp"
+
 namespace nm {
 namespace {
 
@@ -40,34 +42,6 @@ void readSeparator(LCID locale, LCTYPE item, char& separator) {
     }
 }
 
-// The process's ANSI code page: the one the host's texts are in, which a manifest can make
-// UTF-8 whatever the system's code page.
-void readCodePage(CodePage& codePage) {
-    if (GetACP() == CP_UTF8) {
-        codePage.kind = CodePageKind::Utf8;  // it reports no lead bytes
-        return;
-    }
-    if (GetSystemMetrics(SM_DBCSENABLED) == 0) {
-        return;
-    }
-    CPINFO info{};
-    if (!GetCPInfo(CP_ACP, &info)) {
-        return;  // taken as single-byte: no byte counts as a lead byte
-    }
-    codePage.kind = CodePageKind::DoubleByte;
-    // Pairs of first and last byte of each range, ended by a pair of zeros.
-    for (std::size_t i = 0; i + 1 < MAX_LEADBYTES; i += 2) {
-        const unsigned first = info.LeadByte[i];
-        const unsigned last = info.LeadByte[i + 1];
-        if (first == 0 && last == 0) {
-            break;
-        }
-        for (unsigned b = first; b <= last; ++b) {
-            codePage.leadBytes[b] = true;
-        }
-    }
-}
-
 }  // namespace
 
 LocaleFormats CaptureLocaleFormats() {
@@ -86,7 +60,9 @@ LocaleFormats CaptureLocaleFormats() {
         readItem(locale, LOCALE_SABBREVDAYNAME1 + fromMonday, formats.shortDays[d]);
         readItem(locale, LOCALE_SDAYNAME1 + fromMonday, formats.longDays[d]);
     }
-    readCodePage(formats.codePage);
+    // The code page the host's texts are in, which a manifest can make UTF-8 whatever the
+    // system's.
+    formats.codePage = ansiCodePage();
     return formats;
 }
 

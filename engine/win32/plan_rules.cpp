@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/win32/ansi_code_page.hpp"
 #include "engine/win32/handles.hpp"
 #include "engine/win32/text_codec.hpp"
 
@@ -40,10 +40,11 @@ std::string foldName(std::string_view path) {
 // Wine), and a batch asks about a new name for each of its files.
 class Existence {
   public:
-    explicit Existence(const std::array<bool, 256>& leadBytes) : leadBytes_(leadBytes) {}
+    explicit Existence(const CodePage& codePage) : codePage_(codePage) {}
 
     bool operator()(std::string_view path) {
-        const std::size_t cut = nameStart(path);
+        // Just after the last "\" that is not the second byte of a double-byte character.
+        const std::size_t cut = codePage_.afterLastOf(path, "\\");
         const std::string_view name = path.substr(cut);
         if (cut == 0 || !plainName(name)) {
             return askedOne(path);
@@ -74,19 +75,6 @@ class Existence {
         return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
-    // Just after the last "\" that is not the second byte of a double-byte character.
-    std::size_t nameStart(std::string_view path) const {
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < path.size(); ++i) {
-            if (leadBytes_[static_cast<unsigned char>(path[i])]) {
-                ++i;
-            } else if (path[i] == '\\') {
-                start = i + 1;
-            }
-        }
-        return start;
-    }
-
     // A name the listing answers for as Windows would: no other separator, no wildcard, and
     // no trailing dot or blank (which Windows strips before it looks).
     static bool plainName(std::string_view name) {
@@ -114,7 +102,7 @@ class Existence {
         folder.unreadable = GetLastError() != ERROR_NO_MORE_FILES;
     }
 
-    std::array<bool, 256> leadBytes_;
+    const CodePage& codePage_;  // the process's, which lives as long as the process
     std::unordered_map<std::string, Folder> folders_;  // by the folded folder path
 };
 
@@ -124,10 +112,8 @@ PlanRules WindowsPlanRules() {
     PlanRules rules;
     rules.foldName = foldName;
     rules.pathLength = pathLength;
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        rules.leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0;
-    }
-    auto existence = std::make_shared<Existence>(rules.leadBytes);
+    rules.codePage = ansiCodePage();
+    auto existence = std::make_shared<Existence>(ansiCodePage());
     rules.exists = [existence](std::string_view path) { return (*existence)(path); };
     return rules;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the batch planner needs to know of Windows: how the file system compares names in
-// the ANSI code page, what exists on disk, and the code page's lead bytes.
+// the ANSI code page, what exists on disk, and the process's code page.
 
 #include "engine/plan.hpp"
 

@@ -84,8 +84,8 @@ void check(const Case& c) {
     if (c.utf16Length) {
         rules.pathLength = utf16Units;
     }
-    for (int b = 0x81; c.doubleByte && b <= 0xFC; ++b) {
-        rules.leadBytes[b] = b <= 0x9F || b >= 0xE0;
+    if (c.doubleByte) {
+        rules.codePage = nm::test::shiftJis();
     }
     const nm::Plan plan = nm::MakePlan(c.requests, rules, c.skip);
 

@@ -174,6 +174,12 @@ TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     EXPECT_EQ(parts.folder, "C:\\\x95\x95\\");
     EXPECT_EQ(parts.parentName, "\x95\x95");
 
+    // Three lead bytes: the third takes the backslash after it, so the folder ends earlier.
+    parts = nm::SplitPath("C:\\\x95\x95\x95\\f.txt", japanese);
+    EXPECT_EQ(parts.folder, "C:\\");
+    EXPECT_EQ(parts.baseName, "\x95\x95\x95\\f");
+    EXPECT_EQ(parts.parentName, "");
+
     // The same bytes in a single-byte code page split at every backslash.
     parts = nm::SplitPath(path, nm::LocaleFormats{});
     EXPECT_EQ(parts.baseName, "");

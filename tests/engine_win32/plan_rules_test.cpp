@@ -59,8 +59,8 @@ TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
                 << row.a << " / " << row.b;
         }
     }
-    EXPECT_EQ(rules.leadBytes[0x82], GetACP() == 932);
-    EXPECT_FALSE(rules.leadBytes['\\']);
+    EXPECT_EQ(rules.codePage.isLeadByte(0x82), GetACP() == 932);
+    EXPECT_FALSE(rules.codePage.isLeadByte('\\'));
     for (const LengthRow& row : kLengthRows) {
         if (row.codePage == 0 || row.codePage == GetACP()) {
             EXPECT_EQ(rules.pathLength(row.path), row.units) << row.path;

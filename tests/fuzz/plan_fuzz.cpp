@@ -18,7 +18,6 @@
 #include "engine/plan.hpp"
 #include "tests/support/test_support.hpp"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -28,23 +27,7 @@
 
 namespace {
 
-using LeadBytes = std::array<bool, 256>;
-
 using nm::test::check;
-
-// Upper-cases single-byte letters only, as the file system folds ASCII names; a double-byte
-// character is kept whole, so its second byte is never taken for a letter.
-std::string fold(std::string_view path, const LeadBytes& leadBytes) {
-    std::string key(path);
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        if (leadBytes[static_cast<unsigned char>(key[i])] && i + 1 < key.size()) {
-            ++i;
-        } else if (key[i] >= 'a' && key[i] <= 'z') {
-            key[i] = static_cast<char>(key[i] - 'a' + 'A');
-        }
-    }
-    return key;
-}
 
 // Names Windows refuses, control characters among them.
 constexpr std::string_view kInvalid[] = {
@@ -88,12 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const unsigned char flags = in.takeByte();
     const bool skip = (flags & 1) != 0;
     nm::PlanRules rules;
-    for (int b = 0x81; (flags & 2) != 0 && b <= 0xFC; ++b) {
-        rules.leadBytes[b] = b <= 0x9F || b >= 0xE0;
+    if ((flags & 2) != 0) {
+        rules.codePage = nm::test::shiftJis();
     }
     static constexpr std::size_t kMaxPath[] = {259, 13, 10, 9};
     rules.maxPathChars = kMaxPath[(flags >> 2) & 3];
-    const LeadBytes& leadBytes = rules.leadBytes;
+    // Folded as the file system folds names, a double-byte character kept whole.
+    const auto fold = [&codePage = rules.codePage](std::string_view path) {
+        return nm::test::foldAscii(path, codePage);
+    };
 
     std::map<std::string, std::string> disk;  // folded path -> path as spelled
     std::vector<std::string> outside;
@@ -117,13 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     // The batch's files stand on disk as given first; the others only where no batch file is.
     for (const nm::PlanRequest& request : requests) {
-        disk.try_emplace(fold(request.from, leadBytes), request.from);
+        disk.try_emplace(fold(request.from), request.from);
     }
     for (const std::string& path : outside) {
-        disk.try_emplace(fold(path, leadBytes), path);
+        disk.try_emplace(fold(path), path);
     }
-    rules.foldName = [&leadBytes](std::string_view path) { return fold(path, leadBytes); };
-    rules.exists = [&](std::string_view path) { return disk.contains(fold(path, leadBytes)); };
+    rules.foldName = fold;
+    rules.exists = [&](std::string_view path) { return disk.contains(fold(path)); };
 
     const nm::Plan plan = nm::MakePlan(requests, rules, skip);
 
@@ -154,12 +140,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (std::size_t i = 0; moving && i < requests.size(); ++i) {
         if (plan.files[i].status == nm::PlanStatus::Planned) {
             check(movesOf[i] == 1 || movesOf[i] == 2);  // two through a temporary name
-            check(expected.erase(fold(requests[i].from, leadBytes)) == 1);
+            check(expected.erase(fold(requests[i].from)) == 1);
         }
     }
     for (std::size_t i = 0; moving && i < requests.size(); ++i) {
         if (plan.files[i].status == nm::PlanStatus::Planned) {
-            check(expected.emplace(fold(requests[i].to, leadBytes), requests[i].to).second);
+            check(expected.emplace(fold(requests[i].to), requests[i].to).second);
         }
     }
 
@@ -167,9 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (const nm::PlanMove& move : plan.moves) {
         const std::size_t folder = move.from.find('\\');
         check(move.to.compare(0, folder + 1, move.from, 0, folder + 1) == 0);
-        const auto source = disk.find(fold(move.from, leadBytes));
+        const auto source = disk.find(fold(move.from));
         check(source != disk.end() && source->second == move.from);
-        const std::string target = fold(move.to, leadBytes);
+        const std::string target = fold(move.to);
         check(target == source->first || !disk.contains(target));
         disk.erase(source);
         disk.emplace(target, move.to);
