@@ -10,6 +10,7 @@
 
 #include "engine/plan.hpp"
 #include "engine/win32/plan_rules.hpp"
+#include "engine/win32/text_codec.hpp"
 #include "host/journal.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
@@ -94,12 +95,13 @@ int runDirect(const Plugin& plugin, RenameOptions** record, const Arguments& arg
 
 std::string conflictMessage(const PlannedFile& planned, std::span<const PlanRequest> requests,
                             std::size_t k) {
-    const std::string to = FromAnsi(requests[k].to);
+    const std::string to = ansiToUtf8(requests[k].to);
     switch (planned.reason) {
         case ConflictReason::GivenTwice:
-            return "the same file as " + FromAnsi(requests[planned.other].from) + ", given before";
+            return "the same file as " + ansiToUtf8(requests[planned.other].from) +
+                   ", given before";
         case ConflictReason::SameTarget:
-            return to + " is the new path of " + FromAnsi(requests[planned.other].from) + " too";
+            return to + " is the new path of " + ansiToUtf8(requests[planned.other].from) + " too";
         case ConflictReason::TargetStays:
             return to + " is a file of the batch that stays";
         case ConflictReason::TargetExists:
@@ -174,7 +176,7 @@ Progressed makeMoves(const Plan& plan, JournalWriter& journal) {
             const DWORD error = GetLastError();
             result.stopped = true;
             result.failedMove = result.done;
-            result.failure = "cannot move to " + FromAnsi(move.to) + ": " + SystemMessage(error);
+            result.failure = "cannot move to " + ansiToUtf8(move.to) + ": " + SystemMessage(error);
             break;
         }
         if (!journal.RecordDone(result.done)) {
@@ -246,14 +248,15 @@ Executed execute(const Plan& plan, const Arguments& args) {
     }
     try {
         JournalWriter journal(args.journal, plan.moves);
-        std::fprintf(stderr, "renhost: journal %s\n", FromAnsi(journal.Path()).c_str());
+        std::fprintf(stderr, "renhost: journal %s\n", ansiToUtf8(journal.Path()).c_str());
         run.progressed = makeMoves(plan, journal);
         if (run.progressed.stopped) {
             run.held = Held::Stopped;
             std::fprintf(stderr,
                          "renhost: the batch stopped after %zu of %zu moves; renhost --undo %s "
                          "moves those back\n",
-                         run.progressed.done, plan.moves.size(), FromAnsi(journal.Path()).c_str());
+                         run.progressed.done, plan.moves.size(),
+                         ansiToUtf8(journal.Path()).c_str());
         }
     } catch (const JournalError& error) {
         std::fprintf(stderr, "renhost: %s; nothing moved\n", error.what.c_str());
@@ -300,7 +303,7 @@ int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& ar
         } else {
             std::string message = heldMessage(held);
             if (position[k] != nullptr) {
-                message += ", left at " + FromAnsi(*position[k]);
+                message += ", left at " + ansiToUtf8(*position[k]);
             }
             outcome = {Status::Planned, requests[k].to, message, ""};
         }
@@ -339,7 +342,7 @@ int RunBatch(const Plugin& plugin, const Arguments& args) {
             return 1;
         }
         if (!args.tsv && description != nullptr) {
-            std::printf("%s\n", FromPlugin(description).c_str());
+            std::printf("%s\n", ansiToUtf8(description, kPluginTextCodePage).c_str());
         }
     }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <string_view>
 
 #include "engine/win32/text_codec.hpp"
@@ -15,23 +14,13 @@
 namespace nm {
 namespace {
 
-// The name in the ANSI code page, or nothing when the code page has no such characters.
-std::optional<std::string> toAnsi(const std::wstring& wide) {
-    bool lost = false;
-    std::string text = NarrowToAnsi(wide, lost);
-    if (lost) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 bool isPattern(const std::string& given) {
     return given.find_first_of("*?") != std::string::npos;
 }
 
 // The files the pattern matches in its folder, in the order Explorer shows them.
 std::vector<std::string> expand(const std::string& pattern) {
-    const std::wstring wide = Widen(pattern);
+    const std::wstring wide = ansiToWide(pattern);
     // On the wide text: a trail byte of a double-byte character may be a backslash.
     const std::size_t cut = wide.find_last_of(L"\\/:");
     const std::wstring folder = cut == std::wstring::npos ? L"" : wide.substr(0, cut + 1);
@@ -50,17 +39,18 @@ std::vector<std::string> expand(const std::string& pattern) {
     });
     std::vector<std::string> files;
     for (const std::wstring& name : names) {
-        if (std::optional<std::string> path = toAnsi(folder + name)) {
-            files.push_back(std::move(*path));
+        // Only a name the code page holds whole: a replaced character would name another file.
+        if (AnsiText path = wideToAnsi(folder + name); !path.lost) {
+            files.push_back(std::move(path.bytes));
         } else {
             std::fprintf(stderr,
                          "renhost: %s matches a file whose name code page %u cannot hold; it "
                          "is left out (the UTF-8 renhost takes it)\n",
-                         FromAnsi(pattern).c_str(), GetACP());
+                         ansiToUtf8(pattern).c_str(), GetACP());
         }
     }
     if (files.empty()) {
-        throw UsageError{"no file matches " + FromAnsi(pattern)};
+        throw UsageError{"no file matches " + ansiToUtf8(pattern)};
     }
     return files;
 }
@@ -72,7 +62,7 @@ std::string readList(const std::string& list) {
         opened = FileHandle(CreateFileA(list.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!opened) {
-            throw UsageError{"cannot read the list " + FromAnsi(list) + ": " +
+            throw UsageError{"cannot read the list " + ansiToUtf8(list) + ": " +
                              SystemMessage(GetLastError())};
         }
         input = opened.get();

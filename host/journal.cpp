@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/win32/text_codec.hpp"
 #include "host/report.hpp"
 
 namespace nm {
@@ -26,7 +27,7 @@ bool writeAll(HANDLE file, std::string_view text) {
 // file name, but --as-given passes any text on.
 void checkRecordable(const std::string& path) {
     if (path.find_first_of("\t\r\n") != std::string::npos) {
-        throw JournalError{"the path \"" + FromAnsi(path) + "\" cannot be journalled"};
+        throw JournalError{"the path \"" + ansiToUtf8(path) + "\" cannot be journalled"};
     }
 }
 
@@ -247,11 +248,11 @@ JournalWriter::JournalWriter(const std::optional<std::string>& path,
     const DWORD error = GetLastError();
     path_ = FullPath(name);
     if (!file_) {
-        throw JournalError{"cannot create the journal " + FromAnsi(path_) + ": " +
+        throw JournalError{"cannot create the journal " + ansiToUtf8(path_) + ": " +
                            SystemMessage(error)};
     }
     if (!writeAll(file_.get(), text) || FlushFileBuffers(file_.get()) == 0) {
-        throw JournalError{"cannot write the journal " + FromAnsi(path_) + ": " +
+        throw JournalError{"cannot write the journal " + ansiToUtf8(path_) + ": " +
                            SystemMessage(GetLastError())};
     }
 }
@@ -273,7 +274,7 @@ int UndoJournal(const std::optional<std::string>& given, bool tsv) {
         if (!latest) {
             // As with a journal given that is all undone: nothing to do is no failure.
             std::fprintf(stderr, "renhost: no kept journal in %s has moves to undo\n",
-                         FromAnsi(JournalFolder()).c_str());
+                         ansiToUtf8(JournalFolder()).c_str());
             return 0;
         }
         path = *latest;
@@ -284,22 +285,22 @@ int UndoJournal(const std::optional<std::string>& given, bool tsv) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        std::fprintf(stderr, "renhost: cannot open the journal %s: %s\n", FromAnsi(path).c_str(),
+        std::fprintf(stderr, "renhost: cannot open the journal %s: %s\n", ansiToUtf8(path).c_str(),
                      SystemMessage(GetLastError()).c_str());
         return 1;
     }
-    std::fprintf(stderr, "renhost: journal %s\n", FromAnsi(path).c_str());
+    std::fprintf(stderr, "renhost: journal %s\n", ansiToUtf8(path).c_str());
     const std::string text = ReadAll(file.get());
     JournalContents contents;
     try {
         contents = ParseJournal(text);
     } catch (const JournalError& error) {
-        std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", FromAnsi(path).c_str(),
+        std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", ansiToUtf8(path).c_str(),
                      error.what.c_str());
         return 1;
     }
     if (const std::optional<std::string> mismatch = codePageMismatch(contents)) {
-        std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", FromAnsi(path).c_str(),
+        std::fprintf(stderr, "renhost: %s: %s; nothing undone\n", ansiToUtf8(path).c_str(),
                      mismatch->c_str());
         return 1;
     }
@@ -325,7 +326,7 @@ int UndoJournal(const std::optional<std::string>& given, bool tsv) {
         const JournalMove& move = contents.moves[step.k];
         if (step.result == UndoResult::Failed) {
             Report({Status::MoveFailed, move.to,
-                    "cannot move back to " + FromAnsi(move.from) + ": " +
+                    "cannot move back to " + ansiToUtf8(move.from) + ": " +
                         SystemMessage(disk.lastError),
                     move.from},
                    move.to, tsv);
@@ -335,7 +336,7 @@ int UndoJournal(const std::optional<std::string>& given, bool tsv) {
         }
     }
     if (outcome.steps.empty()) {
-        std::fprintf(stderr, "renhost: nothing to undo in %s\n", FromAnsi(path).c_str());
+        std::fprintf(stderr, "renhost: nothing to undo in %s\n", ansiToUtf8(path).c_str());
     }
     return all ? 0 : 1;
 }
@@ -353,7 +354,7 @@ int ListJournals() {
         const std::optional<JournalContents> contents = readJournal(journal.path, &error);
         if (!contents) {
             std::printf("?\t-\tunreadable: %s\t-\t%s\n", error.c_str(),
-                        FromAnsi(journal.path).c_str());
+                        ansiToUtf8(journal.path).c_str());
             continue;
         }
         const std::size_t done = contents->Done();
@@ -364,10 +365,10 @@ int ListJournals() {
                                              : "partly undone";
         std::printf("%s\t%zu moves\t%s\t%s\t%s\n",
                     contents->when.empty() ? "?" : contents->when.c_str(), done, state,
-                    FromAnsi(contents->folder).c_str(), FromAnsi(journal.path).c_str());
+                    ansiToUtf8(contents->folder).c_str(), ansiToUtf8(journal.path).c_str());
     }
     if (journals.empty()) {
-        std::fprintf(stderr, "renhost: no journals in %s\n", FromAnsi(JournalFolder()).c_str());
+        std::fprintf(stderr, "renhost: no journals in %s\n", ansiToUtf8(JournalFolder()).c_str());
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "engine/win32/handles.hpp"
+#include "engine/win32/text_codec.hpp"
 #include "host/batch.hpp"
 #include "host/command_line.hpp"
 #include "host/file_list.hpp"
@@ -24,7 +25,7 @@ namespace {
 
 template <std::size_t N>
 std::string field(const char (&bytes)[N]) {
-    return nm::FromPlugin(std::string_view(bytes, strnlen(bytes, N)));
+    return nm::ansiToUtf8(std::string_view(bytes, strnlen(bytes, N)), nm::kPluginTextCodePage);
 }
 
 template <typename Fn>
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
     const HMODULE dll = library.get();
     if (dll == nullptr) {
         std::fprintf(stderr, "renhost: cannot load %s (error %lu)\n",
-                     nm::FromAnsi(args.dll).c_str(), GetLastError());
+                     nm::ansiToUtf8(args.dll).c_str(), GetLastError());
         return 1;
     }
     nm::Plugin plugin;

@@ -9,20 +9,6 @@
 namespace nm {
 namespace {
 
-std::string convert(std::string_view text, UINT from, UINT to) {
-    const std::wstring wide = Widen(text, from);
-    if (wide.empty()) {
-        return {};
-    }
-    const int wideLength = static_cast<int>(wide.size());
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), wideLength,
-                                                                 nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), static_cast<int>(out.size()),
-                        nullptr, nullptr);
-    return out;
-}
-
 // The words of the TSV output.
 const char* statusWord(Status status) {
     switch (status) {
@@ -51,14 +37,6 @@ constexpr std::size_t kProgressFrom = 300;
 
 }  // namespace
 
-std::string FromPlugin(std::string_view text) {
-    return convert(text, 1251, CP_UTF8);
-}
-
-std::string FromAnsi(std::string_view text) {
-    return convert(text, CP_ACP, CP_UTF8);
-}
-
 std::string FullPath(const std::string& path) {
     const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
@@ -75,7 +53,7 @@ std::string SystemMessage(DWORD error) {
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length != 0 ? FromAnsi(std::string_view(text, length)) : "";
+    std::string message = length != 0 ? ansiToUtf8(std::string_view(text, length)) : "";
     LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.')) {
@@ -85,8 +63,8 @@ std::string SystemMessage(DWORD error) {
 }
 
 void Report(const Outcome& outcome, const std::string& given, bool tsv) {
-    const std::string from = FromAnsi(given);
-    const std::string to = FromAnsi(outcome.handedBack);
+    const std::string from = ansiToUtf8(given);
+    const std::string to = ansiToUtf8(outcome.handedBack);
     if (tsv) {
         std::printf("%s\t%s\t%s\t%s\n", statusWord(outcome.status), from.c_str(), to.c_str(),
                     outcome.message.c_str());
@@ -111,7 +89,7 @@ void Report(const Outcome& outcome, const std::string& given, bool tsv) {
         case Status::MoveFailed:
             if (outcome.message.empty()) {
                 std::printf("%s: not renamed (%s exists already or cannot be reached)\n",
-                            from.c_str(), FromAnsi(outcome.wanted).c_str());
+                            from.c_str(), ansiToUtf8(outcome.wanted).c_str());
             } else {
                 std::printf("%s: not renamed: %s\n", from.c_str(), outcome.message.c_str());
             }

@@ -7,14 +7,8 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace nm {
-
-// The plug-in's own texts are Windows-1251; paths are in the ANSI code page; the terminal
-// reads UTF-8.
-std::string FromPlugin(std::string_view text);
-std::string FromAnsi(std::string_view text);
 
 // The system's text for an error code, in UTF-8, with the code: "... (error 183)".
 std::string SystemMessage(DWORD error);

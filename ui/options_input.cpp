@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "engine/win32/text_codec.hpp"
 #include "ui/token_commands.hpp"
 #include "ui/window_text.hpp"
 
@@ -88,7 +89,7 @@ void checkMaskField(OptionsWindowState& state, std::size_t index, HWND field) {
     std::wstring& last = state.lastMaskText[index];
     // The record's own text is taken as it is, even with bytes that are no characters of
     // the code page and come back longer: refusing it would empty the field.
-    if (state.fillingMaskField || text == last || toAnsi(text, kMaskTextLimit)) {
+    if (state.fillingMaskField || text == last || wideToAnsi(text, kMaskTextLimit).whole()) {
         last.swap(text);
         return;
     }
@@ -161,7 +162,7 @@ void fillMaskField(HWND field, const char (&mask)[kMaskBytes]) noexcept {
     };
     try {
         filling(true);
-        SetWindowTextW(field, fromAnsi(fieldText(mask)).c_str());
+        SetWindowTextW(field, ansiToWide(fieldText(mask)).c_str());
         filling(false);
     } catch (...) {
         filling(false);
@@ -175,7 +176,7 @@ void readMaskField(HWND field, char (&mask)[kMaskBytes]) noexcept {
         // The field's check has kept it within the bytes and characters the record takes,
         // unless the record's own text was longer or no valid text (a host's record without
         // its NUL): what fits of it is kept then.
-        bytes = fitAnsi(windowText(field), kMaskTextLimit);
+        bytes = wideToAnsi(windowText(field), kMaskTextLimit).bytes;
     } catch (...) {
         // Out of memory: an empty mask rather than a cut one.
     }

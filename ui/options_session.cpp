@@ -3,11 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine/win32/text_codec.hpp"
 #include "namemask/mask_field.hpp"
 #include "namemask/version.h"
 #include "ui/options_input.hpp"
 #include "ui/options_window.hpp"
-#include "ui/window_text.hpp"
 
 namespace nm {
 namespace {
@@ -54,7 +54,8 @@ void describe(OptionsSession& session, const char** out) {
     const RenameOptions& record = session.working;
     try {
         // In the host's ANSI code page, like the masks: our title is converted from 1251.
-        std::string text = toAnsiLossy(fromLabel(kDescriptionTitle)) + maskOf(record.NameMask);
+        std::string text = wideToAnsi(ansiToWide(kDescriptionTitle, kPluginTextCodePage)).bytes +
+                           maskOf(record.NameMask);
         const std::string ext = maskOf(record.ExtMask);
         if (!ext.empty()) {
             text += '.';

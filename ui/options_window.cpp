@@ -6,12 +6,12 @@
 #include <tuple>
 #include <utility>
 
+#include "engine/win32/text_codec.hpp"
 #include "namemask/version.h"
 #include "ui/drawing.hpp"
 #include "ui/options_input.hpp"
 #include "ui/options_layout.hpp"
 #include "ui/token_commands.hpp"
-#include "ui/window_text.hpp"
 
 namespace nm {
 
@@ -81,12 +81,12 @@ void createControls(OptionsWindowState& state) noexcept {
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const ControlLayout& layout = kControlLayouts[i];
         const RECT rect = controlRect(layout, state.dpi);
-        HWND control =
-            CreateWindowExW(layout.exStyle, layout.className, fromLabel(layout.text).c_str(),
-                            WS_CHILD | WS_VISIBLE | layout.style, rect.left, rect.top,
-                            rect.right - rect.left, rect.bottom - rect.top, state.window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-                            state.session.resources, nullptr);
+        HWND control = CreateWindowExW(layout.exStyle, layout.className,
+                                       ansiToWide(layout.text, kPluginTextCodePage).c_str(),
+                                       WS_CHILD | WS_VISIBLE | layout.style, rect.left, rect.top,
+                                       rect.right - rect.left, rect.bottom - rect.top, state.window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+                                       state.session.resources, nullptr);
         state.controls[i] = control;
         if (layout.icon != nullptr) {
             putButtonImages(state, control, buttonSlot(layout), layout.icon);
@@ -108,7 +108,8 @@ void createMenus(OptionsWindowState& state) noexcept {
             // At a position past the end: appended.
             InsertMenuW(state.menus[static_cast<std::size_t>(command.menu)].get(),
                         static_cast<UINT>(command.id), MF_BYPOSITION | MF_STRING,
-                        static_cast<UINT_PTR>(command.id), fromLabel(command.label).c_str());
+                        static_cast<UINT_PTR>(command.id),
+                        ansiToWide(command.label, kPluginTextCodePage).c_str());
         }
     }
 }
@@ -184,8 +185,8 @@ LRESULT onCreate(HWND window, const CREATESTRUCTW& create) noexcept {
     StateOwner owner;
     try {
         owner = std::make_unique<OptionsWindowState>(window, request->session);
-        owner->title = fromLabel(kTitle);
-        owner->versionLine = fromLabel(kVersionLine);
+        owner->title = ansiToWide(kTitle, kPluginTextCodePage);
+        owner->versionLine = ansiToWide(kVersionLine, kPluginTextCodePage);
     } catch (...) {
         return -1;  // out of memory
     }
@@ -313,10 +314,10 @@ bool CreateOptionsWindow(HWND owner, OptionsSession& session) noexcept {
     const ActivationScope activation{context.get()};
     CreationRequest request{session, dpi};
     requestInFlight = &request;
-    HWND window =
-        CreateWindowExW(0, kClassName, fromLabel(kCaption).c_str(), WS_CAPTION | WS_SYSMENU,
-                        position.x, position.y, scaleForDpi(kOuterWidth, dpi),
-                        scaleForDpi(kOuterHeight, dpi), owner, nullptr, nullptr, &request);
+    HWND window = CreateWindowExW(0, kClassName, ansiToWide(kCaption, kPluginTextCodePage).c_str(),
+                                  WS_CAPTION | WS_SYSMENU, position.x, position.y,
+                                  scaleForDpi(kOuterWidth, dpi), scaleForDpi(kOuterHeight, dpi),
+                                  owner, nullptr, nullptr, &request);
     requestInFlight = nullptr;
     if (window != nullptr && stateOf(window) == nullptr) {
         DestroyWindow(window);  // the class's procedure is not this one: no window of ours

@@ -16,9 +16,9 @@ namespace nm {
 namespace {
 
 // Windows measures a path given to the A functions after converting it: in UTF-16 units.
+// Asked only of paths longer in bytes than the limit.
 std::size_t pathLength(std::string_view path) {
-    return static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0));
+    return ansiToWide(path).size();
 }
 
 // Upper-cased as the file system compares names; its bytes are the key.
@@ -32,7 +32,7 @@ std::string foldWide(std::wstring_view wide) {
 
 // The ANSI text in UTF-16, folded.
 std::string foldName(std::string_view path) {
-    return foldWide(Widen(path));
+    return foldWide(ansiToWide(path));
 }
 
 // Whether paths exist. A folder the plan asks about many times is listed once instead:
@@ -72,7 +72,7 @@ class Existence {
     // In UTF-16, like the listing: a path of more than MAX_PATH bytes in UTF-8 can still be
     // short enough.
     static bool askedOne(std::string_view path) {
-        return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(ansiToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     // A name the listing answers for as Windows would: no other separator, no wildcard, and
@@ -88,7 +88,7 @@ class Existence {
     static void list(std::string_view folderPath, Folder& folder) {
         folder.listed = true;
         WIN32_FIND_DATAW entry;
-        FindHandle find(FindFirstFileW((Widen(folderPath) + L"*").c_str(), &entry));
+        FindHandle find(FindFirstFileW((ansiToWide(folderPath) + L"*").c_str(), &entry));
         if (!find) {
             folder.unreadable = true;
             return;

@@ -319,8 +319,7 @@ TEST_F(Session, TypedMasksEndWithANulInsideTheirField) {
         {65001, L"", L"\u044F", times("\xD1\x8F", 49)},
         {65001, L"", L"\u8868", times("\xE8\xA1\xA8", 33)},
     };
-    bool lost = false;
-    const std::string title = NarrowToAnsi(Widen(kTitle, 1251), lost);
+    const std::string title = wideToAnsi(ansiToWide(kTitle, kPluginTextCodePage)).bytes;
     int checked = 0;
     for (const Row& row : rows) {
         if (row.codePage != 0 && row.codePage != GetACP()) {
