@@ -24,7 +24,7 @@
 #include "engine/plan.hpp"
 #include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
-#include "host/journal.hpp"
+#include "host/journal_writer.hpp"
 #include "namemask/mask_field.hpp"
 #include "namemask/plugin.h"
 
@@ -128,7 +128,7 @@ std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, Name
         start = now();
         failed += MoveFileExA(plan.moves[m].from.c_str(), plan.moves[m].to.c_str(), 0) == 0;
         const double moved = now();
-        failed += !journal->RecordDone(m);
+        failed += !journal->recordDone(m);
         result.moves += moved - start;
         result.records += now() - moved;
         progress("moved", files, static_cast<int>(m) + 1);
@@ -288,7 +288,7 @@ int main(int argc, char** argv) {
         }
         for (std::size_t m = 0; m < plan.moves.size(); ++m) {
             failed += MoveFileExA(plan.moves[m].from.c_str(), plan.moves[m].to.c_str(), 0) == 0;
-            failed += journal && !journal->RecordDone(m);
+            failed += journal && !journal->recordDone(m);
         }
         const double elapsed = now() - start;
         failed += files - static_cast<int>(plan.moves.size());

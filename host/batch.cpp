@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "engine/plan.hpp"
+#include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
 #include "engine/win32/text_codec.hpp"
-#include "host/journal.hpp"
+#include "host/full_path.hpp"
+#include "host/journal_writer.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
+#include "host/system_message.hpp"
 #include "namemask/mask_field.hpp"
 
 namespace nm {
@@ -41,9 +44,9 @@ std::vector<BatchFile> batchFiles(const Arguments& args) {
     files.reserve(args.files.size());
     for (std::size_t k = 0; k < args.files.size(); ++k) {
         const std::string& given = args.files[k];
-        std::string path = args.asGiven ? given : FullPath(given);
+        std::string path = args.asGiven ? given : fullPath(given);
         std::string timeSource =
-            args.timeSource ? (args.asGiven ? *args.timeSource : FullPath(*args.timeSource)) : path;
+            args.timeSource ? (args.asGiven ? *args.timeSource : fullPath(*args.timeSource)) : path;
         const auto index =
             static_cast<int32_t>(static_cast<uint32_t>(args.firstIndex) + static_cast<uint32_t>(k));
         files.push_back({std::move(path), std::move(timeSource), index});
@@ -87,7 +90,7 @@ int runDirect(const Plugin& plugin, RenameOptions** record, const Arguments& arg
     for (const BatchFile& file : batchFiles(args)) {
         const Outcome outcome =
             args.preview ? previewOne(plugin, record, file) : moveDirectly(plugin, record, file);
-        Report(outcome, file.path, args.tsv);
+        report(outcome, file.path, args.tsv);
         all = all && outcome.gotNewName();
     }
     return all ? 0 : 1;
@@ -137,7 +140,7 @@ struct Faults {
         }
         return static_cast<std::size_t>(value);
     }
-    static Faults FromEnvironment() {
+    static Faults fromEnvironment() {
         return {number("RENHOST_FAIL_AFTER_MOVES"), number("RENHOST_TAKE_TARGET_AT_MOVE")};
     }
 };
@@ -160,7 +163,7 @@ struct Progressed {
 };
 
 Progressed makeMoves(const Plan& plan, JournalWriter& journal) {
-    const Faults faults = Faults::FromEnvironment();
+    const Faults faults = Faults::fromEnvironment();
     Progress progress("moved", plan.moves.size());
     Progressed result;
     for (; result.done < plan.moves.size(); ++result.done) {
@@ -176,19 +179,19 @@ Progressed makeMoves(const Plan& plan, JournalWriter& journal) {
             const DWORD error = GetLastError();
             result.stopped = true;
             result.failedMove = result.done;
-            result.failure = "cannot move to " + ansiToUtf8(move.to) + ": " + SystemMessage(error);
+            result.failure = "cannot move to " + ansiToUtf8(move.to) + ": " + systemMessage(error);
             break;
         }
-        if (!journal.RecordDone(result.done)) {
+        if (!journal.recordDone(result.done)) {
             // The move stands without its record; --undo finds it on disk (the one move
             // after the last recorded), but the batch goes no further unjournalled.
             std::fprintf(stderr, "renhost: cannot write the journal: %s\n",
-                         SystemMessage(GetLastError()).c_str());
+                         systemMessage(GetLastError()).c_str());
             ++result.done;
             result.stopped = result.done < plan.moves.size();
             break;
         }
-        progress.Step(result.done + 1);
+        progress.step(result.done + 1);
     }
     return result;
 }
@@ -227,7 +230,7 @@ Previewed previewAll(const Plugin& plugin, RenameOptions** record,
         const bool hasNewPath = outcome.status == Status::Preview;
         previewed.requests.push_back({file.path, hasNewPath ? outcome.handedBack : ""});
         previewed.outcomes.push_back(std::move(outcome));
-        progress.Step(previewed.outcomes.size());
+        progress.step(previewed.outcomes.size());
     }
     return previewed;
 }
@@ -248,7 +251,7 @@ Executed execute(const Plan& plan, const Arguments& args) {
     }
     try {
         JournalWriter journal(args.journal, plan.moves);
-        std::fprintf(stderr, "renhost: journal %s\n", ansiToUtf8(journal.Path()).c_str());
+        std::fprintf(stderr, "renhost: journal %s\n", ansiToUtf8(journal.path()).c_str());
         run.progressed = makeMoves(plan, journal);
         if (run.progressed.stopped) {
             run.held = Held::Stopped;
@@ -256,7 +259,7 @@ Executed execute(const Plan& plan, const Arguments& args) {
                          "renhost: the batch stopped after %zu of %zu moves; renhost --undo %s "
                          "moves those back\n",
                          run.progressed.done, plan.moves.size(),
-                         ansiToUtf8(journal.Path()).c_str());
+                         ansiToUtf8(journal.path()).c_str());
         }
     } catch (const JournalError& error) {
         std::fprintf(stderr, "renhost: %s; nothing moved\n", error.what.c_str());
@@ -307,7 +310,7 @@ int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& ar
             }
             outcome = {Status::Planned, requests[k].to, message, ""};
         }
-        Report(outcome, files[k].path, args.tsv);
+        report(outcome, files[k].path, args.tsv);
         all = all && (outcome.gotNewName() ||
                       (held == Held::PlanOnly && outcome.status == Status::Planned));
     }
@@ -316,7 +319,7 @@ int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& ar
 
 }  // namespace
 
-int RunBatch(const Plugin& plugin, const Arguments& args) {
+int runBatch(const Plugin& plugin, const Arguments& args) {
     RenameOptions* record = nullptr;
     if (plugin.newOpt(&record) == nullptr) {
         std::fputs("renhost: the plug-in could not allocate a record\n", stderr);

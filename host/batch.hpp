@@ -18,6 +18,6 @@ struct Plugin {
 };
 
 // Reports every file; returns the exit code: 0 when every file got its new name, else 1.
-int RunBatch(const Plugin& plugin, const Arguments& args);
+int runBatch(const Plugin& plugin, const Arguments& args);
 
 }  // namespace nm

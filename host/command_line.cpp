@@ -62,7 +62,7 @@ void checkCombination(const Arguments& args) {
 
 }  // namespace
 
-Arguments ParseArguments(int argc, char** argv) {
+Arguments parseArguments(int argc, char** argv) {
     Arguments args;
     bool filesOnly = false;
     for (int i = 1; i < argc; ++i) {

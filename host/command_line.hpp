@@ -43,6 +43,6 @@ struct UsageError {
 };
 
 // Throws UsageError.
-Arguments ParseArguments(int argc, char** argv);
+Arguments parseArguments(int argc, char** argv);
 
 }  // namespace nm

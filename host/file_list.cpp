@@ -7,9 +7,10 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/win32/handles.hpp"
 #include "engine/win32/text_codec.hpp"
-#include "host/journal.hpp"
-#include "host/report.hpp"
+#include "host/read_all.hpp"
+#include "host/system_message.hpp"
 
 namespace nm {
 namespace {
@@ -63,11 +64,11 @@ std::string readList(const std::string& list) {
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!opened) {
             throw UsageError{"cannot read the list " + ansiToUtf8(list) + ": " +
-                             SystemMessage(GetLastError())};
+                             systemMessage(GetLastError())};
         }
         input = opened.get();
     }
-    return ReadAll(input);
+    return readAll(input);
 }
 
 // One path a line, in the ANSI code page; CR LF line ends and empty lines are allowed, and
@@ -93,7 +94,7 @@ void appendList(std::vector<std::string>& files, const std::string& list) {
 
 }  // namespace
 
-std::vector<std::string> GatherFiles(const Arguments& args) {
+std::vector<std::string> gatherFiles(const Arguments& args) {
     std::vector<std::string> files;
     for (const std::string& given : args.files) {
         if (isPattern(given)) {

@@ -13,6 +13,6 @@ namespace nm {
 // Every FILE in order, a pattern replaced by its files, then every list's paths, all in the
 // ANSI code page. Throws UsageError for a pattern that matches no file or a list that cannot
 // be read.
-std::vector<std::string> GatherFiles(const Arguments& args);
+std::vector<std::string> gatherFiles(const Arguments& args);
 
 }  // namespace nm

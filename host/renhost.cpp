@@ -17,8 +17,7 @@
 #include "host/batch.hpp"
 #include "host/command_line.hpp"
 #include "host/file_list.hpp"
-#include "host/journal.hpp"
-#include "host/report.hpp"
+#include "host/journal_commands.hpp"
 #include "plugin/exports.h"
 
 namespace {
@@ -94,9 +93,9 @@ int main(int argc, char** argv) {
     becomeDpiAware();
     nm::Arguments args;
     try {
-        args = nm::ParseArguments(argc, argv);
+        args = nm::parseArguments(argc, argv);
         if (!args.undo && !args.listJournals) {
-            args.files = nm::GatherFiles(args);
+            args.files = nm::gatherFiles(args);
         }
     } catch (const nm::UsageError& error) {
         std::fprintf(stderr, "renhost: %s\n%s", error.what.c_str(), nm::kUsage);
@@ -104,7 +103,7 @@ int main(int argc, char** argv) {
     }
     if (args.undo || args.listJournals) {
         const int status =
-            args.undo ? nm::UndoJournal(args.undoJournal, args.tsv) : nm::ListJournals();
+            args.undo ? nm::undoJournal(args.undoJournal, args.tsv) : nm::listJournals();
         std::fflush(stdout);
         return status;
     }
@@ -128,7 +127,7 @@ int main(int argc, char** argv) {
         printInfo(plugin);
     }
     if (!args.files.empty()) {
-        status = nm::RunBatch(plugin, args);
+        status = nm::runBatch(plugin, args);
     }
     std::fflush(stdout);
     return status;

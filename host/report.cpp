@@ -37,32 +37,7 @@ constexpr std::size_t kProgressFrom = 300;
 
 }  // namespace
 
-std::string FullPath(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return path;
-    }
-    std::string full(needed, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length);
-    return full;
-}
-
-std::string SystemMessage(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length != 0 ? ansiToUtf8(std::string_view(text, length)) : "";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.')) {
-        message.pop_back();
-    }
-    return (message.empty() ? "" : message + " ") + "(error " + std::to_string(error) + ")";
-}
-
-void Report(const Outcome& outcome, const std::string& given, bool tsv) {
+void report(const Outcome& outcome, const std::string& given, bool tsv) {
     const std::string from = ansiToUtf8(given);
     const std::string to = ansiToUtf8(outcome.handedBack);
     if (tsv) {
@@ -109,7 +84,7 @@ Progress::~Progress() {
     }
 }
 
-void Progress::Step(std::size_t done) {
+void Progress::step(std::size_t done) {
     // About a hundred updates per batch: enough to see it move, too few to cost anything.
     if (!on_ || (done != total_ && done < shown_ + total_ / 100 + 1)) {
         return;

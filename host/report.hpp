@@ -3,18 +3,10 @@
 // What renhost says about each file: one line of text, or one TSV row, on stdout; the
 // progress of a long batch on stderr.
 
-#include <windows.h>
-
 #include <cstddef>
 #include <string>
 
 namespace nm {
-
-// The system's text for an error code, in UTF-8, with the code: "... (error 183)".
-std::string SystemMessage(DWORD error);
-
-// The full path GetFullPathNameA makes of path; path itself when it cannot.
-std::string FullPath(const std::string& path);
 
 enum class Status { Preview, Planned, Conflict, Renamed, Unchanged, MoveFailed, Error, Undone };
 
@@ -35,7 +27,7 @@ struct Outcome {
 };
 
 // given is the file's path (ANSI) as handed to the plug-in.
-void Report(const Outcome& outcome, const std::string& given, bool tsv);
+void report(const Outcome& outcome, const std::string& given, bool tsv);
 
 // "previewed 1200/5000" on stderr, for batches long enough to wait for, and only when
 // stderr is a terminal.
@@ -46,7 +38,7 @@ class Progress {
     Progress& operator=(const Progress&) = delete;
     ~Progress();
 
-    void Step(std::size_t done);
+    void step(std::size_t done);
 
   private:
     const char* what_;

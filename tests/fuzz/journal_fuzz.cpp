@@ -17,7 +17,8 @@
 #include <string_view>
 #include <utility>
 
-#include "host/journal_reader.hpp"
+#include "host/journal_format.hpp"
+#include "host/undo.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace {
@@ -31,8 +32,8 @@ class CheckedDisk : public nm::UndoDisk {
     std::set<std::pair<std::string, std::string>> allowed;
     std::size_t moves = 0;
 
-    bool Exists(const std::string& path) override { return files.count(path) != 0; }
-    bool Move(const std::string& from, const std::string& to) override {
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
+    bool move(const std::string& from, const std::string& to) override {
         check(allowed.count({from, to}) != 0);
         if (files.count(from) == 0 || files.count(to) != 0) {
             return false;
@@ -42,7 +43,7 @@ class CheckedDisk : public nm::UndoDisk {
         ++moves;
         return true;
     }
-    void Append(const std::string& record) override {
+    void append(const std::string& record) override {
         check(!record.empty() && record.back() == '\n');
     }
 };
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
     nm::JournalContents contents;
     try {
-        contents = nm::ParseJournal(text);
+        contents = nm::parseJournal(text);
     } catch (const nm::JournalError&) {
         return 0;  // refused: nothing is read further, nothing moves
     }
@@ -93,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t count = disk.files.size();
 
     nm::JournalContents undone = contents;
-    const nm::UndoOutcome outcome = nm::UndoMoves(undone, disk);
+    const nm::UndoOutcome outcome = nm::undoMoves(undone, disk);
     check(disk.files.size() == count);
     check(!outcome.inferred || (!contents.undoBegun && *outcome.inferred == lastDone));
     check(outcome.steps.size() >= disk.moves);
@@ -105,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             failed.insert(step.k);
         }
     }
-    const nm::UndoOutcome again = nm::UndoMoves(undone, disk);
+    const nm::UndoOutcome again = nm::undoMoves(undone, disk);
     check(disk.files.size() == count);
     check(!again.inferred);
     for (const nm::UndoStep& step : again.steps) {

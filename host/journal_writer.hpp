@@ -1,7 +1,6 @@
 #pragma once
 
-// The journal of a planned batch: a text file that tells --undo which moves were made (its
-// records: host/journal_reader.hpp).
+// Writing the journal of a planned batch (its format: host/journal_format.hpp).
 //
 // The plan is flushed to the disk before the first move. Each later record goes to the
 // system as it happens (nothing is held in the process), so a batch killed at any point
@@ -16,10 +15,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "engine/plan.hpp"
 #include "engine/win32/handles.hpp"
-#include "host/journal_reader.hpp"
+#include "host/journal_format.hpp"
 
 namespace nm {
 
@@ -33,32 +33,26 @@ class JournalWriter {
     ~JournalWriter();
 
     // The journal's full path (ANSI).
-    const std::string& Path() const { return path_; }
+    const std::string& path() const { return path_; }
 
     // Records move k (from 0) as done, with the system before it returns; false when it
     // could not.
-    bool RecordDone(std::size_t k);
+    bool recordDone(std::size_t k);
 
   private:
     std::string path_;
     FileHandle file_;
 };
 
-// Everything left to read in a file or pipe (a journal, a file list, standard input).
-std::string ReadAll(HANDLE file);
-
 // Where journals are kept unless a path is given: %LOCALAPPDATA%\namemask\journals, made
 // when missing. Throws JournalError.
-std::string JournalFolder();
+std::string journalFolder();
 
-// Moves back, newest first, every move the journal records as done and not yet undone,
-// never over an existing file, and reports each; without a path, the latest kept journal
-// with moves not yet undone. Returns the exit code: 0 when all went back, 1 when any could
-// not or the journal cannot be read or was written in another code page.
-int UndoJournal(const std::optional<std::string>& path, bool tsv);
+// The names of kept journals: renhost-YYYYMMDD-HHMMSS[-N].journal.
+inline constexpr char kJournalPrefix[] = "renhost-";
+inline constexpr char kJournalExtension[] = ".journal";
 
-// Lists the kept journals, oldest first: when, how many moves, whether undone, the folder
-// and the journal's path. Returns the exit code.
-int ListJournals();
+// Writes the whole text, however many calls the system takes; false when one fails.
+bool writeAll(HANDLE file, std::string_view text);
 
 }  // namespace nm

@@ -1,4 +1,5 @@
-#include "host/journal_reader.hpp"
+#include "host/journal_format.hpp"
+#include "host/undo.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,8 @@ using Folder = std::map<std::string, std::string>;
 class MemoryDisk : public UndoDisk {
   public:
     explicit MemoryDisk(Folder folder) : folder_(std::move(folder)) {}
-    bool Exists(const std::string& path) override { return folder_.count(path) != 0; }
-    bool Move(const std::string& from, const std::string& to) override {
+    bool exists(const std::string& path) override { return folder_.count(path) != 0; }
+    bool move(const std::string& from, const std::string& to) override {
         if (folder_.count(from) == 0 || folder_.count(to) != 0) {
             return false;
         }
@@ -24,7 +25,7 @@ class MemoryDisk : public UndoDisk {
         folder_.erase(from);
         return true;
     }
-    void Append(const std::string& record) override { records += record; }
+    void append(const std::string& record) override { records += record; }
 
     const Folder& folder() const { return folder_; }
     std::string records;
@@ -57,9 +58,9 @@ class UndoTable : public ::testing::TestWithParam<UndoRow> {};
 
 TEST_P(UndoTable, MovesBackOnlyWhatWasMade) {
     const UndoRow& row = GetParam();
-    JournalContents contents = ParseJournal(row.journal);
+    JournalContents contents = parseJournal(row.journal);
     MemoryDisk disk(row.before);
-    const UndoOutcome outcome = UndoMoves(contents, disk);
+    const UndoOutcome outcome = undoMoves(contents, disk);
     EXPECT_EQ(disk.folder(), row.after);
     EXPECT_EQ(disk.records, row.records);
     std::vector<UndoResult> results;
@@ -73,9 +74,9 @@ TEST_P(UndoTable, MovesBackOnlyWhatWasMade) {
 
     // A second undo over what the first left changes nothing. (The torn line goes before
     // the first appends.)
-    JournalContents again = ParseJournal(row.journal.substr(0, contents.wholeLines) + disk.records);
+    JournalContents again = parseJournal(row.journal.substr(0, contents.wholeLines) + disk.records);
     MemoryDisk second(disk.folder());
-    const UndoOutcome repeated = UndoMoves(again, second);
+    const UndoOutcome repeated = undoMoves(again, second);
     EXPECT_EQ(second.folder(), disk.folder());
     for (const UndoStep& step : repeated.steps) {
         EXPECT_EQ(step.result, UndoResult::Failed) << "only a blocked move is tried again";
@@ -176,7 +177,7 @@ void PrintTo(const DamagedRow& row, std::ostream* out) {
 class DamagedTable : public ::testing::TestWithParam<DamagedRow> {};
 
 TEST_P(DamagedTable, IsRefused) {
-    EXPECT_THROW(ParseJournal(GetParam().text), JournalError);
+    EXPECT_THROW(parseJournal(GetParam().text), JournalError);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,15 +197,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DamagedRow>& info) { return std::string(info.param.name); });
 
 TEST(JournalReader, ReadsTheHeaderRecords) {
-    const JournalContents contents = ParseJournal(kTwo + "when\t2026-12-09 06:30:23\ndone\t1\n");
+    const JournalContents contents = parseJournal(kTwo + "when\t2026-12-09 06:30:23\ndone\t1\n");
     EXPECT_EQ(contents.folder, "Z:\\f");
     EXPECT_EQ(contents.codePage, 65001u);
     EXPECT_EQ(contents.when, "2026-12-09 06:30:23");
-    EXPECT_EQ(contents.Done(), 1u);
+    EXPECT_EQ(contents.done(), 1u);
     EXPECT_EQ(contents.wholeLines, kTwo.size() + 32);
 
     // Written before the code page was recorded.
-    EXPECT_FALSE(ParseJournal("renhost journal 1\nfolder\tC:\\\n").codePage);
+    EXPECT_FALSE(parseJournal("renhost journal 1\nfolder\tC:\\\n").codePage);
 }
 
 }  // namespace

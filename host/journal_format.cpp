@@ -1,4 +1,4 @@
-#include "host/journal_reader.hpp"
+#include "host/journal_format.hpp"
 
 namespace nm {
 
@@ -75,7 +75,7 @@ void parseLine(JournalContents& contents, std::string_view line, std::size_t lin
 
 }  // namespace
 
-std::size_t JournalContents::Done() const {
+std::size_t JournalContents::done() const {
     std::size_t done = 0;
     for (const JournalMove& move : moves) {
         done += move.done ? 1 : 0;
@@ -83,7 +83,7 @@ std::size_t JournalContents::Done() const {
     return done;
 }
 
-std::size_t JournalContents::Undone() const {
+std::size_t JournalContents::undone() const {
     std::size_t undone = 0;
     for (const JournalMove& move : moves) {
         undone += move.undone ? 1 : 0;
@@ -91,7 +91,7 @@ std::size_t JournalContents::Undone() const {
     return undone;
 }
 
-JournalContents ParseJournal(std::string_view text) {
+JournalContents parseJournal(std::string_view text) {
     JournalContents contents;
     std::size_t lineNumber = 0;
     // Only whole lines: a last line without its line end was cut off mid-write.
@@ -114,64 +114,26 @@ JournalContents ParseJournal(std::string_view text) {
     return contents;
 }
 
-std::string PlanRecord(std::size_t k, std::string_view from, std::string_view to) {
+bool isRecordable(std::string_view path) {
+    return path.find_first_of("\t\r\n") == std::string_view::npos;
+}
+
+std::string journalHead(std::string_view folder, unsigned codePage, std::string_view when) {
+    return std::string(kJournalHeader) + "\nfolder\t" + std::string(folder) + "\ncodepage\t" +
+           std::to_string(codePage) + "\nwhen\t" + std::string(when) + "\n";
+}
+
+std::string planRecord(std::size_t k, std::string_view from, std::string_view to) {
     return "plan\t" + std::to_string(k + 1) + "\t" + std::string(from) + "\t" + std::string(to) +
            "\n";
 }
 
-std::string DoneRecord(std::size_t k) {
+std::string doneRecord(std::size_t k) {
     return "done\t" + std::to_string(k + 1) + "\n";
 }
 
-std::string UndoneRecord(std::size_t k) {
+std::string undoneRecord(std::size_t k) {
     return "undone\t" + std::to_string(k + 1) + "\n";
-}
-
-std::optional<std::size_t> UnrecordedMove(const JournalContents& contents, UndoDisk& disk) {
-    if (contents.undoBegun) {
-        return std::nullopt;
-    }
-    std::size_t next = 0;
-    for (std::size_t k = 0; k < contents.moves.size(); ++k) {
-        if (contents.moves[k].done) {
-            next = k + 1;
-        }
-    }
-    if (next == contents.moves.size()) {
-        return std::nullopt;
-    }
-    const JournalMove& move = contents.moves[next];
-    if (!disk.Exists(move.from) && disk.Exists(move.to)) {
-        return next;
-    }
-    return std::nullopt;
-}
-
-UndoOutcome UndoMoves(JournalContents& contents, UndoDisk& disk) {
-    UndoOutcome outcome;
-    outcome.inferred = UnrecordedMove(contents, disk);
-    if (outcome.inferred) {
-        // Recorded now, so that a later undo need not infer it again.
-        contents.moves[*outcome.inferred].done = true;
-        disk.Append(DoneRecord(*outcome.inferred));
-    }
-    for (std::size_t k = contents.moves.size(); k-- > 0;) {
-        JournalMove& move = contents.moves[k];
-        if (!move.done || move.undone) {
-            continue;
-        }
-        UndoResult result = UndoResult::AlreadyBack;
-        if (!disk.Exists(move.from) || disk.Exists(move.to)) {
-            result = disk.Move(move.to, move.from) ? UndoResult::MovedBack : UndoResult::Failed;
-        }
-        if (result != UndoResult::Failed) {
-            move.undone = true;
-            contents.undoBegun = true;
-            disk.Append(UndoneRecord(k));
-        }
-        outcome.steps.push_back({k, result});
-    }
-    return outcome;
 }
 
 }  // namespace nm
