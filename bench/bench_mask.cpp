@@ -169,5 +169,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return RunBenchmarks(argc, argv);
+    return runBenchmarks(argc, argv);
 }

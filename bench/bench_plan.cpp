@@ -145,7 +145,7 @@ void BM_Plan(benchmark::State& state) {
     for (auto _ : state) {
         const std::size_t before = gInUse.load();
         gPeak.store(before);
-        nm::Plan plan = nm::MakePlan(batch.requests, rules, false);
+        nm::Plan plan = nm::makePlan(batch.requests, rules, false);
         peak = std::max(peak, gPeak.load() - before);
         benchmark::DoNotOptimize(plan.moves.data());
         state.PauseTiming();
@@ -199,10 +199,10 @@ void operator delete[](void* pointer, std::size_t) noexcept {
 int main(int argc, char** argv) {
     // A benchmark of a wrong plan would mean nothing.
     const Batch batch = makeBatch(10'000);
-    const nm::Plan plan = nm::MakePlan(batch.requests, rulesFor(batch), false);
+    const nm::Plan plan = nm::makePlan(batch.requests, rulesFor(batch), false);
     if (!planIsRight(batch, plan) || !movesWork(batch, plan)) {
         std::fprintf(stderr, "bench_plan: wrong plan for the sample batch\n");
         return 1;
     }
-    return RunBenchmarks(argc, argv);
+    return runBenchmarks(argc, argv);
 }

@@ -116,7 +116,7 @@ std::optional<ScaleResult> scaleRun(int files, const ScaleOptions& options, Name
     }
     result.preview = now() - start;
     start = now();
-    const nm::Plan plan = nm::MakePlan(requests, nm::WindowsPlanRules(), false);
+    const nm::Plan plan = nm::makePlan(requests, nm::windowsPlanRules(), false);
     result.plan = now() - start;
     std::fputs("  planned\n", stderr);
     start = now();
@@ -281,7 +281,7 @@ int main(int argc, char** argv) {
             process(&path, path, i, 0, &record, 1);
             requests.push_back({dat[i], path != dat[i].c_str() ? path : ""});
         }
-        const nm::Plan plan = nm::MakePlan(requests, nm::WindowsPlanRules(), false);
+        const nm::Plan plan = nm::makePlan(requests, nm::windowsPlanRules(), false);
         std::optional<nm::JournalWriter> journal;
         if (journalFile) {
             journal.emplace(journalFile, plan.moves);

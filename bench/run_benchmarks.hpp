@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-inline int RunBenchmarks(int argc, char** argv) {
+inline int runBenchmarks(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

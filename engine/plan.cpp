@@ -347,7 +347,7 @@ class Planner {
 
 }  // namespace
 
-Plan MakePlan(std::span<const PlanRequest> requests, const PlanRules& rules, bool skipConflicts) {
+Plan makePlan(std::span<const PlanRequest> requests, const PlanRules& rules, bool skipConflicts) {
     return Planner(requests, rules, skipConflicts).run();
 }
 

@@ -81,6 +81,6 @@ struct Plan {
 // Plans the batch. Without skipConflicts, any conflict means no move at all. With it,
 // the files in conflict stay where they are, and so does any file whose new path one of
 // them still occupies (itself a conflict then, TargetStays): the rest moves.
-Plan MakePlan(std::span<const PlanRequest> requests, const PlanRules& rules, bool skipConflicts);
+Plan makePlan(std::span<const PlanRequest> requests, const PlanRules& rules, bool skipConflicts);
 
 }  // namespace nm

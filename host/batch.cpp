@@ -272,7 +272,7 @@ int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& ar
     const std::vector<BatchFile> files = batchFiles(args);
     Previewed previewed = previewAll(plugin, record, files);
     const std::vector<PlanRequest>& requests = previewed.requests;
-    const Plan plan = MakePlan(requests, WindowsPlanRules(), args.skipConflicts);
+    const Plan plan = makePlan(requests, windowsPlanRules(), args.skipConflicts);
     const Executed run = execute(plan, args);
     const Held held = run.held;
     const Progressed& progressed = run.progressed;

@@ -10,7 +10,7 @@ namespace {
 // The user's date settings for this load; the English ones stay when memory runs out.
 void takeLocaleFormats(nm::PluginState& state) noexcept {
     try {
-        state.localeFormats = nm::CaptureLocaleFormats();  // a move that cannot throw
+        state.localeFormats = nm::captureLocaleFormats();  // a move that cannot throw
     } catch (...) {
     }
 }

@@ -44,7 +44,7 @@ void readSeparator(LCID locale, LCTYPE item, char& separator) {
 
 }  // namespace
 
-LocaleFormats CaptureLocaleFormats() {
+LocaleFormats captureLocaleFormats() {
     LocaleFormats formats;
     const LCID locale = GetThreadLocale();
     readItem(locale, LOCALE_SSHORTDATE, formats.shortDate);
@@ -72,7 +72,7 @@ void captureLocaleFormatsOnce() noexcept {
     }
     captureRan = true;
     try {
-        captured = CaptureLocaleFormats();  // a move that cannot throw: all or nothing
+        captured = captureLocaleFormats();  // a move that cannot throw: all or nothing
     } catch (...) {
         // Out of memory while loading: the English settings stay.
     }

@@ -9,7 +9,7 @@ namespace nm {
 
 // Reads every item afresh; an item the locale cannot give keeps its English value. The
 // code page is the process's (engine/win32/ansi_code_page.hpp).
-LocaleFormats CaptureLocaleFormats();
+LocaleFormats captureLocaleFormats();
 
 // Called at load. Only the first call captures; never throws.
 void captureLocaleFormatsOnce() noexcept;

@@ -108,7 +108,7 @@ class Existence {
 
 }  // namespace
 
-PlanRules WindowsPlanRules() {
+PlanRules windowsPlanRules() {
     PlanRules rules;
     rules.foldName = foldName;
     rules.pathLength = pathLength;

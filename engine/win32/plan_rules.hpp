@@ -8,6 +8,6 @@
 namespace nm {
 
 // What exists is read as the plan asks and kept: make new rules for each plan.
-PlanRules WindowsPlanRules();
+PlanRules windowsPlanRules();
 
 }  // namespace nm

@@ -87,7 +87,7 @@ void check(const Case& c) {
     if (c.doubleByte) {
         rules.codePage = nm::test::shiftJis();
     }
-    const nm::Plan plan = nm::MakePlan(c.requests, rules, c.skip);
+    const nm::Plan plan = nm::makePlan(c.requests, rules, c.skip);
 
     std::vector<nm::PlannedFile> expected;
     std::istringstream words(c.expected);

@@ -50,7 +50,7 @@ class LocaleCapture : public ::testing::Test {
 };
 
 TEST_F(LocaleCapture, TakesTheLocalesDateSettingsAndLeadBytes) {
-    const nm::LocaleFormats formats = nm::CaptureLocaleFormats();
+    const nm::LocaleFormats formats = nm::captureLocaleFormats();
     EXPECT_EQ(formats.shortDate, expected_->shortDate);
     EXPECT_EQ(nm::FormatFileTime(formats.shortDate, {2026, 12, 7, 9, 5, 36}, formats),
               expected_->dateText);
@@ -68,7 +68,7 @@ TEST_F(LocaleCapture, KeepsEnglishUntilLoadAndTheLoadTimeCopyAfter) {
     nm::captureLocaleFormatsOnce();
     EXPECT_EQ(nm::localeFormats().shortDate, expected_->shortDate);
     ASSERT_TRUE(SetThreadLocale(GetThreadLocale() == 0x0409 ? 0x0419 : 0x0409));
-    ASSERT_NE(nm::CaptureLocaleFormats().shortDate, expected_->shortDate);
+    ASSERT_NE(nm::captureLocaleFormats().shortDate, expected_->shortDate);
     nm::captureLocaleFormatsOnce();
     EXPECT_EQ(nm::localeFormats().shortDate, expected_->shortDate);
 }

@@ -52,7 +52,7 @@ const LengthRow kLengthRows[] = {
 };
 
 TEST(PlanRules, FoldNamesAsTheFileSystemComparesThem) {
-    const nm::PlanRules rules = nm::WindowsPlanRules();
+    const nm::PlanRules rules = nm::windowsPlanRules();
     for (const FoldRow& row : kFoldRows) {
         if (row.codePage == 0 || row.codePage == GetACP()) {
             EXPECT_EQ(rules.foldName(row.a) == rules.foldName(row.b), row.same)
@@ -129,7 +129,7 @@ TEST(PlanRules, ExistsAnswersAsGetFileAttributes) {
         probes.push_back(folder + names[3]);
         probes.push_back(folder + names[3].substr(2));
     }
-    const nm::PlanRules rules = nm::WindowsPlanRules();
+    const nm::PlanRules rules = nm::windowsPlanRules();
     for (int round = 0; round < 10; ++round) {  // the first ask one by one, later ones list
         for (const std::string& probe : probes) {
             EXPECT_EQ(rules.exists(probe),

@@ -1,4 +1,4 @@
-// libFuzzer target over MakePlan, built in the sanitizer tree only.
+// libFuzzer target over makePlan, built in the sanitizer tree only.
 //
 // The input draws a batch from a small pool of names, so that chains, cycles, collisions,
 // letter-case variants, names Windows refuses, double-byte names, temporary-looking names
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     rules.foldName = fold;
     rules.exists = [&](std::string_view path) { return disk.contains(fold(path)); };
 
-    const nm::Plan plan = nm::MakePlan(requests, rules, skip);
+    const nm::Plan plan = nm::makePlan(requests, rules, skip);
 
     check(plan.files.size() == requests.size());
     std::size_t conflicts = 0;
