@@ -11,9 +11,6 @@
 namespace nm {
 namespace {
 
-LocaleFormats captured;  // English until the capture at load replaces it
-bool captureRan = false;
-
 // Leaves `text` as it is when the locale has no value, or an empty one, for the item.
 // LOCALE_USE_CP_ACP: the texts end up in file names, which are in the ANSI code page
 // even when the user's locale belongs to another one.
@@ -64,22 +61,6 @@ LocaleFormats captureLocaleFormats() {
     // system's.
     formats.codePage = ansiCodePage();
     return formats;
-}
-
-void captureLocaleFormatsOnce() noexcept {
-    if (captureRan) {
-        return;
-    }
-    captureRan = true;
-    try {
-        captured = captureLocaleFormats();  // a move that cannot throw: all or nothing
-    } catch (...) {
-        // Out of memory while loading: the English settings stay.
-    }
-}
-
-const LocaleFormats& localeFormats() noexcept {
-    return captured;
 }
 
 }  // namespace nm

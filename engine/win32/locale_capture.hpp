@@ -1,7 +1,8 @@
 #pragma once
 
-// The user's date settings, read from the Windows locale once while the DLL loads and
-// only read afterwards: a change of regional settings takes effect at the next load.
+// The user's date settings, read from the Windows locale. The plug-in reads them once while
+// it loads and keeps them in its state (plugin/state.hpp): a change of regional settings
+// takes effect at the next load.
 
 #include "engine/datetext.hpp"
 
@@ -10,11 +11,5 @@ namespace nm {
 // Reads every item afresh; an item the locale cannot give keeps its English value. The
 // code page is the process's (engine/win32/ansi_code_page.hpp).
 LocaleFormats captureLocaleFormats();
-
-// Called at load. Only the first call captures; never throws.
-void captureLocaleFormatsOnce() noexcept;
-
-// The captured settings; the English ones when no capture has run or it failed.
-const LocaleFormats& localeFormats() noexcept;
 
 }  // namespace nm

@@ -63,14 +63,4 @@ TEST_F(LocaleCapture, TakesTheLocalesDateSettingsAndLeadBytes) {
     }
 }
 
-TEST_F(LocaleCapture, KeepsEnglishUntilLoadAndTheLoadTimeCopyAfter) {
-    EXPECT_EQ(nm::localeFormats().shortDate, "m/d/yy");
-    nm::captureLocaleFormatsOnce();
-    EXPECT_EQ(nm::localeFormats().shortDate, expected_->shortDate);
-    ASSERT_TRUE(SetThreadLocale(GetThreadLocale() == 0x0409 ? 0x0419 : 0x0409));
-    ASSERT_NE(nm::captureLocaleFormats().shortDate, expected_->shortDate);
-    nm::captureLocaleFormatsOnce();
-    EXPECT_EQ(nm::localeFormats().shortDate, expected_->shortDate);
-}
-
 }  // namespace

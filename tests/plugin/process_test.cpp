@@ -105,6 +105,20 @@ TEST_F(Process, AMaskOfAFullFieldWithoutNulIsReadAsHundredCharacters) {
     EXPECT_EQ(result.path, files_.folder() + std::string(97, 'x') + "a");
 }
 
+// The date settings are those of the load: the locale may change under a running host.
+TEST_F(Process, KeepsTheDateSettingsOfItsLoad) {
+    files_.setMasks("[d]", "");
+    const std::string old = files_.file("a.txt");
+    const LCID loaded = GetThreadLocale();
+    ASSERT_TRUE(SetThreadLocale(0x0409));
+    char shortDate[80] = "";
+    GetLocaleInfoA(GetThreadLocale(), LOCALE_SSHORTDATE, shortDate, sizeof shortDate);
+    const auto result = files_.call(old, true);
+    SetThreadLocale(loaded);
+    ASSERT_STRNE(shortDate, "dd.MM.yyyy");  // what a capture now would take
+    EXPECT_EQ(result.path, files_.folder() + "07.12.2026");
+}
+
 TEST_F(Process, ManyCallsLeavePrivateBytesAndHandlesFlat) {
     files_.setMasks("[P]-[Y][M][D]_[C]", "[E]", 1, 1, 3);
     const std::string old = files_.file("IMG_0001.JPG");
