@@ -31,7 +31,7 @@ constexpr std::array<DateToken, 9> kDateTokens{{
 
 }  // namespace
 
-PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcept {
+PathParts splitPath(std::string_view path, const LocaleFormats& formats) noexcept {
     const CodePage& codePage = formats.codePage;
     PathParts parts;
     const std::size_t nameStart = codePage.afterLastOf(path, kSeparators);
@@ -62,7 +62,7 @@ PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcep
     return parts;
 }
 
-std::string MaskTemplateFrom(std::string_view nameMask, std::string_view extMask) {
+std::string maskTemplateFrom(std::string_view nameMask, std::string_view extMask) {
     std::string result;
     result.reserve(nameMask.size() + 1 + extMask.size());
     result.append(nameMask);
@@ -87,15 +87,15 @@ std::string CounterText(std::int32_t start, std::int32_t step, std::int32_t inde
     return text;
 }
 
-RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
+RenameResult computeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
                             const LocaleFormats& formats) {
     RenameResult result;
     if (!time) {
         result.status = RenameStatus::NoFileTime;
         return result;
     }
-    const PathParts parts = SplitPath(request.path, formats);
-    std::string tmpl = MaskTemplateFrom(request.nameMask, request.extMask);
+    const PathParts parts = splitPath(request.path, formats);
+    std::string tmpl = maskTemplateFrom(request.nameMask, request.extMask);
 
     const CodePage& codePage = formats.codePage;
     bool ok = ExpandToken(tmpl, "[N", parts.baseName, codePage) &&

@@ -24,10 +24,10 @@ struct PathParts {
 };
 
 // Splits at "\" and ":"; in a double-byte code page a trail byte is no separator.
-PathParts SplitPath(std::string_view path, const LocaleFormats& formats) noexcept;
+PathParts splitPath(std::string_view path, const LocaleFormats& formats) noexcept;
 
 // NameMask, and "." and ExtMask when ExtMask is not empty.
-std::string MaskTemplateFrom(std::string_view nameMask, std::string_view extMask);
+std::string maskTemplateFrom(std::string_view nameMask, std::string_view extMask);
 
 // start + step * index in wrapping 32-bit arithmetic, in decimal, with zeros in front
 // (in front of a minus sign too) up to min(digits, kMaxCounterDigits) characters.
@@ -57,7 +57,7 @@ struct RenameResult {
 
 // The whole chain. A missing time is an error whatever the masks hold, so it wins over
 // a failed expansion.
-RenameResult ComputeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
+RenameResult computeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
                             const LocaleFormats& formats);
 
 }  // namespace nm

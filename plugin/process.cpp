@@ -34,7 +34,7 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
         // Read in every call, whatever the masks hold: a missing time is always an error.
         const std::optional<FileTime> time =
             timeSourcePath != nullptr ? ReadFileTime(timeSourcePath) : std::nullopt;
-        RenameResult result = ComputeNewPath(request, time, formats);
+        RenameResult result = computeNewPath(request, time, formats);
         switch (result.status) {
             case RenameStatus::NoFileTime:
                 return kNoFileTimeMessage;

@@ -36,7 +36,7 @@ std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step
     request.counterStep = step;
     request.counterDigits = digits;
     request.fileIndex = c.index;
-    const nm::RenameResult result = nm::ComputeNewPath(request, c.time, russianDates());
+    const nm::RenameResult result = nm::computeNewPath(request, c.time, russianDates());
     if (result.status != nm::RenameStatus::Ok) {
         EXPECT_EQ(result.status, nm::RenameStatus::MaskFailed);
         return std::nullopt;
@@ -102,7 +102,7 @@ TEST(ComputeNewPath, MissingTimeIsAnErrorWhateverTheMasks) {
     for (const char* mask : {"[N]", "x", "[Name]"}) {
         request.nameMask = mask;
         request.extMask = "[E]";
-        EXPECT_EQ(nm::ComputeNewPath(request, std::nullopt, russianDates()).status,
+        EXPECT_EQ(nm::computeNewPath(request, std::nullopt, russianDates()).status,
                   nm::RenameStatus::NoFileTime)
             << mask;
     }
@@ -148,7 +148,7 @@ TEST(SplitPath, FindsFolderBaseExtensionAndParent) {
     };
     const nm::LocaleFormats formats;
     for (const Case& c : cases) {
-        const nm::PathParts parts = nm::SplitPath(c.path, formats);
+        const nm::PathParts parts = nm::splitPath(c.path, formats);
         EXPECT_EQ(parts.folder, c.folder) << c.path;
         EXPECT_EQ(parts.baseName, c.base) << c.path;
         EXPECT_EQ(parts.extension, c.extension) << c.path;
@@ -163,25 +163,25 @@ TEST(SplitPath, DoubleByteTrailBytesAreNoSeparators) {
     // 0x95 0x5C is one character whose second byte is a backslash.
     const std::string folder = "C:\\\x95\x5C\\";
     const std::string path = folder + "f\x95\x5C.txt";
-    nm::PathParts parts = nm::SplitPath(path, japanese);
+    nm::PathParts parts = nm::splitPath(path, japanese);
     EXPECT_EQ(parts.folder, folder);
     EXPECT_EQ(parts.baseName, "f\x95\x5C");
     EXPECT_EQ(parts.parentName, "\x95\x5C");
 
     // Two lead bytes in a row form one character: the backslash after them is real.
     const std::string even = "C:\\\x95\x95\\f.txt";
-    parts = nm::SplitPath(even, japanese);
+    parts = nm::splitPath(even, japanese);
     EXPECT_EQ(parts.folder, "C:\\\x95\x95\\");
     EXPECT_EQ(parts.parentName, "\x95\x95");
 
     // Three lead bytes: the third takes the backslash after it, so the folder ends earlier.
-    parts = nm::SplitPath("C:\\\x95\x95\x95\\f.txt", japanese);
+    parts = nm::splitPath("C:\\\x95\x95\x95\\f.txt", japanese);
     EXPECT_EQ(parts.folder, "C:\\");
     EXPECT_EQ(parts.baseName, "\x95\x95\x95\\f");
     EXPECT_EQ(parts.parentName, "");
 
     // The same bytes in a single-byte code page split at every backslash.
-    parts = nm::SplitPath(path, nm::LocaleFormats{});
+    parts = nm::splitPath(path, nm::LocaleFormats{});
     EXPECT_EQ(parts.baseName, "");
     EXPECT_EQ(parts.extension, "txt");
 }

@@ -31,8 +31,9 @@ TEST_F(UniqueHandleTest, ReleasesOnceWhenMovedAround) {
         Owned b(std::move(a));
         Owned c;
         c = std::move(b);
-        EXPECT_FALSE(a);
-        EXPECT_FALSE(b);
+        // A moved-from owner is empty by contract: that is what is checked here.
+        EXPECT_FALSE(a);  // NOLINT(bugprone-use-after-move)
+        EXPECT_FALSE(b);  // NOLINT(bugprone-use-after-move)
         EXPECT_EQ(c.get(), 7);
     }
     EXPECT_EQ(released, std::vector<int>{7});
