@@ -116,9 +116,10 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const fs::path dir = argv[2];
-    std::error_code error;
-    fs::create_directories(dir, error);
+    const bool photos = command == "photos";
     if (command == "seeds" && argc == 3) {
+        std::error_code error;
+        fs::create_directories(dir, error);  // a failure shows in the writes
         for (const auto& [name, bytes] : seeds()) {
             if (!write(dir / name, bytes)) {
                 return 1;
@@ -126,15 +127,16 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if ((command != "photos" && command != "videos") || argc < 4 || argc > 5) {
+    if ((!photos && command != "videos") || argc < 4 || argc > 5) {
         return usage();
     }
-    const bool photos = command == "photos";
     const long count = std::strtol(argv[3], nullptr, 10);
     const long size = argc == 5 ? std::strtol(argv[4], nullptr, 10) : photos ? 100000 : 1000000;
-    if (count <= 0 || count > 99999 || size < 0) {
+    if (count <= 0 || count > 9999 || size < 0 || size > (1L << 30)) {
         return usage();
     }
+    std::error_code error;
+    fs::create_directories(dir, error);
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, photos ? "IMG_%04d.JPG" : "VID_%04d.MP4", i + 1);
