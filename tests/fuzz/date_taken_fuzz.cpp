@@ -11,19 +11,15 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <span>
 
 #include "engine/date_taken.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace {
 
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using nm::test::check;
 
 class CheckedSource final : public nm::ByteSource {
   public:
