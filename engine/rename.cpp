@@ -32,7 +32,7 @@ constexpr std::array<DateToken, 9> kDateTokens{{
 
 // Whether the text holds the ASCII needle as whole characters, as ExpandToken finds it: in a
 // double-byte code page a "[" may be the second byte of a character.
-bool holds(std::string_view text, std::string_view needle, const CodePage& codePage) {
+bool holds(std::string_view text, std::string_view needle, const CodePage& codePage) noexcept {
     if (text.find(needle) == std::string_view::npos) {
         return false;
     }
@@ -124,6 +124,12 @@ std::string CounterText(std::int32_t start, std::int32_t step, std::int32_t inde
     return text;
 }
 
+bool usesDateTaken(std::string_view nameMask, std::string_view extMask,
+                   const CodePage& codePage) noexcept {
+    constexpr std::string_view kTwinMark = "[X";
+    return holds(nameMask, kTwinMark, codePage) || holds(extMask, kTwinMark, codePage);
+}
+
 RenameResult computeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
                             const LocaleFormats& formats, const DateTakenLookup& dateTaken) {
     RenameResult result;
@@ -142,8 +148,7 @@ RenameResult computeNewPath(const RenameRequest& request, const std::optional<Fi
                   tmpl, &DateToken::prefix, [&]() -> const FileTime& { return *time; }, formats);
     // Only masks that name a twin expand them: a mask without one stays exactly as it was,
     // also for a name that happens to hold "[XY]", and never costs a metadata read.
-    if (ok && (holds(request.nameMask, kTwinMark, codePage) ||
-               holds(request.extMask, kTwinMark, codePage))) {
+    if (ok && usesDateTaken(request.nameMask, request.extMask, codePage)) {
         std::optional<FileTime> taken;
         bool asked = false;
         ok = expandDateTokens(

@@ -57,12 +57,15 @@ struct RenameResult {
     std::string newPath;
 };
 
-// What marks a date-taken token, the twin of a date or time token: [XY] is the year taken.
-inline constexpr std::string_view kTwinMark = "[X";
+// Whether the masks name a date-taken token, the twin of a date or time token ([XY] is the
+// year taken): whether they hold "[X" as characters of the code page. Only such masks expand
+// twins and read the file's metadata.
+bool usesDateTaken(std::string_view nameMask, std::string_view extMask,
+                   const CodePage& codePage) noexcept;
 
 // The date the file was taken, in local time with whole seconds, or nullopt when it has none.
 // It reads the file's metadata, so computeNewPath calls it at most once, and only when the
-// masks hold kTwinMark and the template a twin to expand.
+// masks use it (usesDateTaken) and the template a twin to expand.
 using DateTakenLookup = std::function<std::optional<FileTime>()>;
 
 // The whole chain. A missing time is an error whatever the masks hold, so it wins over

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/rename.hpp"
+#include "engine/win32/date_taken_file.hpp"
 #include "engine/win32/file_time.hpp"
 #include "namemask/mask_field.hpp"
 
@@ -34,7 +35,10 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
         // Read in every call, whatever the masks hold: a missing time is always an error.
         const std::optional<FileTime> time =
             timeSourcePath != nullptr ? ReadFileTime(timeSourcePath) : std::nullopt;
-        RenameResult result = computeNewPath(request, time, formats);
+        // The date taken comes from the same file as the time, and only for a mask that uses it.
+        RenameResult result = computeNewPath(request, time, formats, [timeSourcePath] {
+            return readLocalDateTaken(timeSourcePath);
+        });
         switch (result.status) {
             case RenameStatus::NoFileTime:
                 return kNoFileTimeMessage;
