@@ -74,7 +74,7 @@ std::vector<BatchFile> batchFiles(const Arguments& args) {
 void reportMissingDates(const RenameOptions& record, const Arguments& args,
                         const std::vector<BatchFile>& files) {
     const bool twins =
-        UsesDateTaken(fieldText(record.NameMask), fieldText(record.ExtMask), ansiCodePage());
+        usesDateTaken(fieldText(record.NameMask), fieldText(record.ExtMask), ansiCodePage());
     if (twins) {
         std::size_t missing = 0;
         std::optional<bool> sourceDated;  // the one --time-source, read once
