@@ -19,12 +19,17 @@ namespace nm {
 // piece ahead and later reads are served from it; what is fetched ahead is bounded per file.
 class FileByteSource final : public ByteSource {
   public:
+    // How a link (a symbolic link, a mount point) at `path` is taken.
+    enum class Links { Follow, Refuse };
+
     // `path` in the process's ANSI code page. Opened for reading while others may read, write,
-    // rename or delete it; a file that is not there, a folder, a device or pipe, and a file
-    // kept only online (reading would fetch it whole) are not opened.
-    explicit FileByteSource(const char* path) noexcept;
+    // rename or delete it; a file that is not there, a folder, a device or pipe, a file kept
+    // only online (reading would fetch it whole) and, with Links::Refuse, a link are not opened.
+    explicit FileByteSource(const char* path, Links links = Links::Follow) noexcept;
 
     bool opened() const noexcept { return static_cast<bool>(file_); }
+    // The last-write time (UTC) of the file opened, read with the open.
+    const FILETIME& lastWriteTime() const noexcept { return lastWrite_; }
     std::uint64_t size() const noexcept override { return size_; }
     bool read(std::uint64_t offset, void* into, std::size_t length) noexcept override;
 
@@ -34,6 +39,7 @@ class FileByteSource final : public ByteSource {
 
     FileHandle file_;
     std::uint64_t size_ = 0;
+    FILETIME lastWrite_{};
     std::unique_ptr<unsigned char[]> ahead_;  // made at the first small read
     std::uint64_t aheadOffset_ = 0;
     std::size_t aheadLength_ = 0;
@@ -47,5 +53,16 @@ std::optional<FileTime> localDateTaken(const DateTaken& taken) noexcept;
 // The date taken of the file at `path` (ANSI code page), in local time, or nullopt when it has
 // none or cannot be read: not there, locked, a folder, damaged. Never fails otherwise.
 std::optional<FileTime> readLocalDateTaken(const char* path) noexcept;
+
+struct FileDates {
+    std::optional<FileTime> written;  // as ReadFileTime gives it
+    std::optional<FileTime> taken;    // as readLocalDateTaken gives it; none without `written`
+};
+
+// ReadFileTime and readLocalDateTaken of one file together, from one open where the file can be
+// opened as a plain file: looking a file up costs about as much as reading its metadata, so a
+// mask with the twins costs one lookup, as a mask without them does. Anything else (a folder, a
+// locked file, a link, a device, a stream) takes the two calls, which give the same answers.
+FileDates readFileDates(const char* path) noexcept;
 
 }  // namespace nm
