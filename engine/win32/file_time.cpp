@@ -31,8 +31,7 @@ std::optional<FileTime> ReadFileTime(const char* path) noexcept {
 std::optional<FileTime> localDosTime(const FILETIME& utc) noexcept {
     FILETIME local;
     SYSTEMTIME fields;
-    if (!FileTimeToLocalFileTime(&utc, &local) ||
-        !FileTimeToSystemTime(&local, &fields)) {
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields)) {
         return std::nullopt;
     }
     // Checked here because some FileTimeToDosDateTime versions wrap years after 2107
