@@ -100,7 +100,7 @@ TEST_F(Process, NoUsableTimeRaisesTheDateErrorAndChangesNothing) {
 }
 
 // The date-taken tokens read the file itself: a photo's Exif date with its odd second, a video's
-// UTC mvhd in local time (the tests run in a zone off UTC). A file without a date taken, or one
+// UTC mvhd in local time (the tests run at UTC+05:30). A file without a date taken, or one
 // that cannot be opened (locked by the test, no sharing), takes the file time, as the plain
 // tokens show it. The file's time (09:05:37) is not the date taken's.
 TEST_F(Process, DateTakenTokensReadTheFileElseTakeItsTime) {
