@@ -8,6 +8,10 @@
 //   bench_process [FILES] [ROUNDS]      defaults 2000 files (folders of 500), 5 rounds
 //   bench_process scale [SIZES...]      defaults 2000 20000 100000: each size once, all its
 //                                       files in one folder, planned and journalled
+//   bench_process taken FOLDER... [--rounds N]
+//                                       each folder's files (photos, videos: make_media)
+//                                       previewed with the date-taken tokens against the
+//                                       file time's, and where the difference goes
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -22,6 +26,7 @@
 #include <vector>
 
 #include "engine/plan.hpp"
+#include "engine/win32/date_taken_file.hpp"
 #include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
 #include "host/journal_writer.hpp"
@@ -221,6 +226,112 @@ int scale(int argc, char** argv, NamemaskProcess process, RenameOptions* record)
     return 0;
 }
 
+// The files of a folder, in the order the system lists them.
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA entry;
+    const nm::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (find) {
+        do {
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                paths.push_back(folder + "\\" + entry.cFileName);
+            }
+        } while (FindNextFileA(find.get(), &entry) != 0);
+    }
+    return paths;
+}
+
+// Seconds to preview every file through process with the masks.
+double previewAll(const std::vector<std::string>& paths, const char* nameMask,
+                  NamemaskProcess process, RenameOptions* record, int& failed) {
+    nm::putFieldText(record->NameMask, nameMask);
+    nm::putFieldText(record->ExtMask, "[E]");
+    const double start = now();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const char* path = paths[i].c_str();
+        process(&path, path, static_cast<int32_t>(i), 0, &record, 1);
+        failed += path == paths[i].c_str();
+    }
+    return now() - start;
+}
+
+// The date-taken tokens against the plain ones, per folder, with the parts of the difference:
+// the date-taken read alone (open, reads, close) and the open and close alone.
+int taken(int argc, char** argv, NamemaskProcess process, RenameOptions* record) {
+    std::vector<std::string> folders;
+    int rounds = 5;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else {
+            folders.push_back(argv[i]);
+        }
+    }
+    std::printf(
+        "date taken: [XY][XM][XD] against [Y][M][D], previewed through process, median "
+        "of %d rounds (microseconds per file)\n",
+        rounds);
+    std::printf("%-12s %6s %9s %11s %7s %9s %9s %9s %9s\n", "folder", "files", "[Y][M][D]",
+                "[XY][XM][XD]", "ratio", "find", "taken", "open", "dated");
+    int status = 0;
+    for (const std::string& folder : folders) {
+        const std::vector<std::string> paths = filesIn(folder);
+        if (paths.empty()) {
+            std::fprintf(stderr, "bench_process: no files in %s\n", folder.c_str());
+            return 1;
+        }
+        std::vector<double> plain, twins, find, read, open;
+        int failed = 0;
+        std::size_t dated = 0;
+        WIN32_FIND_DATAA entry;
+        for (int round = 0; round < rounds; ++round) {
+            // Alternating which goes first, so that neither always finds the caches warmer.
+            if (round % 2 == 0) {
+                plain.push_back(previewAll(paths, "[Y][M][D]", process, record, failed));
+                twins.push_back(previewAll(paths, "[XY][XM][XD]", process, record, failed));
+            } else {
+                twins.push_back(previewAll(paths, "[XY][XM][XD]", process, record, failed));
+                plain.push_back(previewAll(paths, "[Y][M][D]", process, record, failed));
+            }
+            double start = now();
+            for (const std::string& path : paths) {
+                const nm::FindHandle found(FindFirstFileA(path.c_str(), &entry));
+            }
+            find.push_back(now() - start);
+            start = now();
+            dated = 0;
+            for (const std::string& path : paths) {
+                dated += nm::readLocalDateTaken(path.c_str()).has_value();
+            }
+            read.push_back(now() - start);
+            start = now();
+            for (const std::string& path : paths) {
+                const nm::FileHandle file(
+                    CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            }
+            open.push_back(now() - start);
+        }
+        if (failed != 0) {
+            std::fprintf(stderr, "bench_process: %d previews gave no new name\n", failed);
+            return 1;
+        }
+        const double us = 1e6 / static_cast<double>(paths.size());
+        const double p = median(plain), t = median(twins);
+        const std::size_t cut = folder.find_last_of("\\/");
+        const std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
+        std::printf("%-12s %6zu %9.1f %11.1f %7.2f %9.1f %9.1f %9.1f %9zu\n", name.c_str(),
+                    paths.size(), p * us, t * us, t / p, median(find) * us, median(read) * us,
+                    median(open) * us, dated);
+    }
+    std::printf(
+        "(target: ratio at most 1.3; find: FindFirstFileA alone, which [Y][M][D] needs; "
+        "taken: reading the date taken alone; open: CreateFileA and CloseHandle alone; "
+        "dated: files with a date taken)\n");
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -236,6 +347,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::strcmp(argv[1], "scale") == 0) {
         return scale(argc, argv, process, record);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "taken") == 0) {
+        return taken(argc, argv, process, record);
     }
     const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;

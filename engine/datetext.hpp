@@ -32,7 +32,9 @@ struct LocaleFormats {
     bool isLeadByte(unsigned char c) const noexcept { return codePage.isLeadByte(c); }
 };
 
-// Local time at the precision of a DOS time stamp: years 1980 to 2107, even seconds.
+// A local date and time: a file's last-write time at the precision of a DOS time stamp
+// (years 1980 to 2107, even seconds), or the date a photo was taken (years 1601 to 9999,
+// whole seconds).
 struct FileTime {
     int year, month, day, hour, minute, second;
     friend bool operator==(const FileTime&, const FileTime&) = default;

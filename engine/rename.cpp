@@ -13,21 +13,58 @@ constexpr std::string_view kSeparators = "\\:";
 
 struct DateToken {
     const char* prefix;
+    const char* twin;     // the same from the date taken
     const char* pattern;  // nullptr: the locale's short date
 };
 
-// The date and time tokens in the order they are expanded.
+// The date and time tokens in the order they are expanded; the twins follow in the same order.
 constexpr std::array<DateToken, 9> kDateTokens{{
-    {"[d", nullptr},
-    {"[Y", "yyyy"},
-    {"[y", "yy"},
-    {"[M", "mm"},
-    {"[D", "dd"},
-    {"[t", "hh.mm.ss"},
-    {"[h", "hh"},
-    {"[m", "nn"},
-    {"[s", "ss"},
+    {"[d", "[Xd", nullptr},
+    {"[Y", "[XY", "yyyy"},
+    {"[y", "[Xy", "yy"},
+    {"[M", "[XM", "mm"},
+    {"[D", "[XD", "dd"},
+    {"[t", "[Xt", "hh.mm.ss"},
+    {"[h", "[Xh", "hh"},
+    {"[m", "[Xm", "nn"},
+    {"[s", "[Xs", "ss"},
 }};
+
+// Whether the text holds the ASCII needle as whole characters, as ExpandToken finds it: in a
+// double-byte code page a "[" may be the second byte of a character.
+bool holds(std::string_view text, std::string_view needle, const CodePage& codePage) noexcept {
+    if (text.find(needle) == std::string_view::npos) {
+        return false;
+    }
+    if (codePage.kind != CodePageKind::DoubleByte) {
+        return true;  // no ASCII byte is part of a longer character
+    }
+    bool found = false;
+    codePage.forEachChar(text, [&](std::size_t at, std::size_t) {
+        found = found || text.substr(at).starts_with(needle);
+    });
+    return found;
+}
+
+// Expands the tokens named by `prefix` (plain or twin) in their order. `timeOf` is called
+// only for a token the template holds, so that a value that costs a file read is read only
+// when it is used. False when an expansion fails: the rest are skipped.
+template <typename TimeOf>
+bool expandDateTokens(std::string& tmpl, const char* DateToken::*prefix, TimeOf&& timeOf,
+                      const LocaleFormats& formats) {
+    for (const DateToken& token : kDateTokens) {
+        if (!holds(tmpl, token.*prefix, formats.codePage)) {
+            continue;  // the expansion would be a no-op; formatting only pays for a token
+        }
+        const std::string value = FormatFileTime(
+            token.pattern != nullptr ? std::string_view(token.pattern) : formats.shortDate,
+            timeOf(), formats);
+        if (!ExpandToken(tmpl, token.*prefix, value, formats.codePage)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -87,8 +124,14 @@ std::string CounterText(std::int32_t start, std::int32_t step, std::int32_t inde
     return text;
 }
 
+bool usesDateTaken(std::string_view nameMask, std::string_view extMask,
+                   const CodePage& codePage) noexcept {
+    constexpr std::string_view kTwinMark = "[X";
+    return holds(nameMask, kTwinMark, codePage) || holds(extMask, kTwinMark, codePage);
+}
+
 RenameResult computeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
-                            const LocaleFormats& formats) {
+                            const LocaleFormats& formats, const DateTakenLookup& dateTaken) {
     RenameResult result;
     if (!time) {
         result.status = RenameStatus::NoFileTime;
@@ -100,19 +143,24 @@ RenameResult computeNewPath(const RenameRequest& request, const std::optional<Fi
     const CodePage& codePage = formats.codePage;
     bool ok = ExpandToken(tmpl, "[N", parts.baseName, codePage) &&
               ExpandToken(tmpl, "[E", parts.extension, codePage) &&
-              ExpandToken(tmpl, "[P", parts.parentName, codePage);
-    for (const DateToken& token : kDateTokens) {
-        if (!ok) {
-            break;
-        }
-        // Formatting only pays when the token is there; without it the expansion is a no-op.
-        if (tmpl.find(token.prefix) == std::string::npos) {
-            continue;
-        }
-        const std::string value = FormatFileTime(
-            token.pattern != nullptr ? std::string_view(token.pattern) : formats.shortDate, *time,
+              ExpandToken(tmpl, "[P", parts.parentName, codePage) &&
+              expandDateTokens(
+                  tmpl, &DateToken::prefix, [&]() -> const FileTime& { return *time; }, formats);
+    // Only masks that name a twin expand them: a mask without one stays exactly as it was,
+    // also for a name that happens to hold "[XY]", and never costs a metadata read.
+    if (ok && usesDateTaken(request.nameMask, request.extMask, codePage)) {
+        std::optional<FileTime> taken;
+        bool asked = false;
+        ok = expandDateTokens(
+            tmpl, &DateToken::twin,
+            [&]() -> const FileTime& {
+                if (!asked) {
+                    asked = true;
+                    taken = dateTaken ? dateTaken() : std::nullopt;
+                }
+                return taken ? *taken : *time;
+            },
             formats);
-        ok = ExpandToken(tmpl, token.prefix, value, codePage);
     }
     if (!ok) {
         return result;  // the literal tokens would change nothing that is kept

@@ -1,9 +1,11 @@
 #pragma once
 
 // One file's new name: path splitting, the template from the masks, the token chain,
-// the counter text and the new path. Portable: the file time comes in as a value.
+// the counter text and the new path. Portable: the file time comes in as a value, the date
+// taken through a lookup that is called only when it is used.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,9 +57,22 @@ struct RenameResult {
     std::string newPath;
 };
 
+// Whether the masks name a date-taken token, the twin of a date or time token ([XY] is the
+// year taken): whether they hold "[X" as characters of the code page. Only such masks expand
+// twins and read the file's metadata.
+bool usesDateTaken(std::string_view nameMask, std::string_view extMask,
+                   const CodePage& codePage) noexcept;
+
+// The date the file was taken, in local time with whole seconds, or nullopt when it has none.
+// It reads the file's metadata, so computeNewPath calls it at most once, and only when the
+// masks use it (usesDateTaken) and the template a twin to expand.
+using DateTakenLookup = std::function<std::optional<FileTime>()>;
+
 // The whole chain. A missing time is an error whatever the masks hold, so it wins over
-// a failed expansion.
+// a failed expansion. The twins ([Xd], [XY], [Xy], [XM], [XD], [Xt], [Xh], [Xm], [Xs]) follow
+// the date and time tokens, with their patterns and ranges, from the date taken; a file
+// without one (or an empty lookup) gives them the file time instead.
 RenameResult computeNewPath(const RenameRequest& request, const std::optional<FileTime>& time,
-                            const LocaleFormats& formats);
+                            const LocaleFormats& formats, const DateTakenLookup& dateTaken = {});
 
 }  // namespace nm

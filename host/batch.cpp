@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "engine/plan.hpp"
+#include "engine/rename.hpp"
+#include "engine/win32/ansi_code_page.hpp"
+#include "engine/win32/date_taken_file.hpp"
 #include "engine/win32/handles.hpp"
 #include "engine/win32/plan_rules.hpp"
 #include "engine/win32/text_codec.hpp"
@@ -16,6 +19,7 @@
 #include "host/journal_writer.hpp"
 #include "host/plugin_error.hpp"
 #include "host/report.hpp"
+#include "host/sort_order.hpp"
 #include "host/system_message.hpp"
 #include "namemask/mask_field.hpp"
 
@@ -37,21 +41,72 @@ struct BatchFile {
     std::string path;  // as handed to the plug-in
     std::string timeSource;
     int32_t index;
+    std::optional<bool> dated;  // whether the file has a date taken, where that was looked up
 };
 
+// The files in the order --sort asks for; the index follows that order.
 std::vector<BatchFile> batchFiles(const Arguments& args) {
+    std::vector<std::string> paths;
+    paths.reserve(args.files.size());
+    for (const std::string& given : args.files) {
+        paths.push_back(args.asGiven ? given : fullPath(given));
+    }
+    const BatchOrder order = orderBatch(paths, args.sort);
+    const std::optional<std::string> timeSource =
+        args.timeSource
+            ? std::optional(args.asGiven ? *args.timeSource : fullPath(*args.timeSource))
+            : std::nullopt;
     std::vector<BatchFile> files;
-    files.reserve(args.files.size());
-    for (std::size_t k = 0; k < args.files.size(); ++k) {
-        const std::string& given = args.files[k];
-        std::string path = args.asGiven ? given : fullPath(given);
-        std::string timeSource =
-            args.timeSource ? (args.asGiven ? *args.timeSource : fullPath(*args.timeSource)) : path;
+    files.reserve(paths.size());
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        const std::size_t given = order.order[k];
         const auto index =
             static_cast<int32_t>(static_cast<uint32_t>(args.firstIndex) + static_cast<uint32_t>(k));
-        files.push_back({std::move(path), std::move(timeSource), index});
+        files.push_back(
+            {paths[given], timeSource.value_or(paths[given]), index, order.dated[given]});
     }
     return files;
+}
+
+// Which date taken stood in for what, when a mask uses the twins or the order is by date
+// taken: the files without one took their file's time instead. The plug-in tells a host
+// nothing of it, so renhost reads the dates itself, from the files the plug-in reads them from.
+void reportMissingDates(const RenameOptions& record, const Arguments& args,
+                        const std::vector<BatchFile>& files) {
+    const bool twins =
+        usesDateTaken(fieldText(record.NameMask), fieldText(record.ExtMask), ansiCodePage());
+    if (twins) {
+        std::size_t missing = 0;
+        std::optional<bool> sourceDated;  // the one --time-source, read once
+        for (const BatchFile& file : files) {
+            bool dated = false;
+            if (file.dated && file.timeSource == file.path) {
+                dated = *file.dated;
+            } else if (args.timeSource) {
+                if (!sourceDated) {
+                    sourceDated = readLocalDateTaken(file.timeSource.c_str()).has_value();
+                }
+                dated = *sourceDated;
+            } else {
+                dated = readLocalDateTaken(file.timeSource.c_str()).has_value();
+            }
+            missing += !dated;
+        }
+        std::fprintf(stderr,
+                     "renhost: %zu of %zu files had no date taken; the date-taken tokens took "
+                     "the file time instead\n",
+                     missing, files.size());
+    }
+    if (args.sort == SortKey::Taken && (!twins || args.timeSource)) {
+        std::size_t missing = 0;
+        for (const BatchFile& file : files) {
+            missing += !file.dated.value_or(false);
+        }
+        std::fprintf(stderr,
+                     "renhost: %zu of %zu files had no date taken; they took their last-write "
+                     "time in the order instead\n",
+                     missing, files.size());
+    }
 }
 
 // The new path through process with the preview flag: Preview with the new path (which
@@ -85,9 +140,10 @@ Outcome moveDirectly(const Plugin& plugin, RenameOptions** record, const BatchFi
     return {Status::Renamed, moved, "", ""};
 }
 
-int runDirect(const Plugin& plugin, RenameOptions** record, const Arguments& args) {
+int runDirect(const Plugin& plugin, RenameOptions** record, const Arguments& args,
+              const std::vector<BatchFile>& files) {
     bool all = true;
-    for (const BatchFile& file : batchFiles(args)) {
+    for (const BatchFile& file : files) {
         const Outcome outcome =
             args.preview ? previewOne(plugin, record, file) : moveDirectly(plugin, record, file);
         report(outcome, file.path, args.tsv);
@@ -268,8 +324,8 @@ Executed execute(const Plan& plan, const Arguments& args) {
     return run;
 }
 
-int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& args) {
-    const std::vector<BatchFile> files = batchFiles(args);
+int runPlanned(const Plugin& plugin, RenameOptions** record, const Arguments& args,
+               const std::vector<BatchFile>& files) {
     Previewed previewed = previewAll(plugin, record, files);
     const std::vector<PlanRequest>& requests = previewed.requests;
     const Plan plan = makePlan(requests, windowsPlanRules(), args.skipConflicts);
@@ -349,8 +405,11 @@ int runBatch(const Plugin& plugin, const Arguments& args) {
         }
     }
 
-    return args.preview || args.direct ? runDirect(plugin, &record, args)
-                                       : runPlanned(plugin, &record, args);
+    // After the options window: the masks it confirmed are the ones used.
+    const std::vector<BatchFile> files = batchFiles(args);
+    reportMissingDates(*record, args, files);
+    return args.preview || args.direct ? runDirect(plugin, &record, args, files)
+                                       : runPlanned(plugin, &record, args, files);
 }
 
 }  // namespace nm

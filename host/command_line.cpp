@@ -11,11 +11,13 @@ const char kUsage[] =
     "usage: renhost [--dll PATH] --info\n"
     "       renhost [--dll PATH] [--name MASK] [--ext MASK] [--start N] [--step N] [--digits N]\n"
     "               [--first-index N] [--time-source PATH] [--as-given] [--tsv] [--options]\n"
-    "               [--preview | --plan | --direct] [--skip-conflicts] [--journal PATH]\n"
-    "               [--files-from LIST] FILE...\n"
+    "               [--sort given|name|taken|written|size] [--preview | --plan | --direct]\n"
+    "               [--skip-conflicts] [--journal PATH] [--files-from LIST] FILE...\n"
     "       renhost [--tsv] --undo [JOURNAL]\n"
     "       renhost --journals\n"
     "FILE may hold * and ?, expanded in its folder to files only, in Explorer's order.\n"
+    "--sort puts the batch in another order before the counter counts: by file name in\n"
+    "Explorer's order, by date taken (else last-write time), last-write time or size.\n"
     "LIST holds one path a line (- reads standard input). Journals are kept in\n"
     "%LOCALAPPDATA%\\namemask\\journals unless --journal says where; --undo without one\n"
     "undoes the latest batch not yet undone.\n";
@@ -42,7 +44,8 @@ std::string parseMask(const std::string& option, const char* text) {
 
 void checkCombination(const Arguments& args) {
     const bool batch = !args.files.empty() || !args.filesFrom.empty() || args.info ||
-                       args.preview || args.plan || args.direct || args.options || args.journal;
+                       args.preview || args.plan || args.direct || args.options || args.journal ||
+                       args.sort != SortKey::Given;
     if (args.undo || args.listJournals) {
         if (batch || (args.undo && args.listJournals)) {
             throw UsageError{"--undo and --journals take no FILE or batch option"};
@@ -97,6 +100,14 @@ Arguments parseArguments(int argc, char** argv) {
             args.firstIndex = parseNumber(arg, value());
         } else if (arg == "--time-source") {
             args.timeSource = value();
+        } else if (arg == "--sort") {
+            const std::string name = value();
+            const std::optional<SortKey> key = sortKeyNamed(name);
+            if (!key) {
+                throw UsageError{"--sort takes given, name, taken, written or size, not \"" + name +
+                                 "\""};
+            }
+            args.sort = *key;
         } else if (arg == "--preview") {
             args.preview = true;
         } else if (arg == "--plan") {

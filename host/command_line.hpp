@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/sort_order.hpp"
 #include "plugin/exports.h"
 
 namespace nm {
@@ -23,6 +24,7 @@ struct Arguments {
     int32_t digits = 1;
     int32_t firstIndex = 0;
     std::optional<std::string> timeSource;
+    SortKey sort = SortKey::Given;  // the order the counter and the index follow
     bool preview = false;
     bool plan = false;    // plan and report, move nothing
     bool direct = false;  // the plug-in moves each file itself, unplanned

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/rename.hpp"
+#include "engine/win32/date_taken_file.hpp"
 #include "engine/win32/file_time.hpp"
 #include "namemask/mask_field.hpp"
 
@@ -31,10 +32,17 @@ const char* processFile(const char** filePath, const char* timeSourcePath, std::
         request.counterDigits = record.CounterDigits;
         request.fileIndex = fileIndex;
 
-        // Read in every call, whatever the masks hold: a missing time is always an error.
-        const std::optional<FileTime> time =
-            timeSourcePath != nullptr ? ReadFileTime(timeSourcePath) : std::nullopt;
-        RenameResult result = computeNewPath(request, time, formats);
+        // The time is read in every call, whatever the masks hold: a missing time is always an
+        // error. The date taken comes from the same file, and only for a mask that uses it,
+        // read with the time through one open.
+        FileDates dates;
+        if (timeSourcePath != nullptr) {
+            dates = usesDateTaken(request.nameMask, request.extMask, formats.codePage)
+                        ? readFileDates(timeSourcePath)
+                        : FileDates{ReadFileTime(timeSourcePath), std::nullopt};
+        }
+        RenameResult result =
+            computeNewPath(request, dates.written, formats, [&dates] { return dates.taken; });
         switch (result.status) {
             case RenameStatus::NoFileTime:
                 return kNoFileTimeMessage;

@@ -7,15 +7,12 @@
 #include "engine/win32/handles.hpp"
 
 namespace nm {
-namespace {
 
 // No file name holds these, but FindFirstFileA would match them against other names and
 // give some other file's time. All lie below 0x40, so none is a double-byte trail byte.
 bool hasWildcard(const char* path) noexcept {
     return std::strpbrk(path, "*?<>\"") != nullptr;
 }
-
-}  // namespace
 
 std::optional<FileTime> ReadFileTime(const char* path) noexcept {
     if (path == nullptr || hasWildcard(path)) {
@@ -28,10 +25,13 @@ std::optional<FileTime> ReadFileTime(const char* path) noexcept {
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::nullopt;
     }
+    return localDosTime(entry.ftLastWriteTime);
+}
+
+std::optional<FileTime> localDosTime(const FILETIME& utc) noexcept {
     FILETIME local;
     SYSTEMTIME fields;
-    if (!FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
-        !FileTimeToSystemTime(&local, &fields)) {
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields)) {
         return std::nullopt;
     }
     // Checked here because some FileTimeToDosDateTime versions wrap years after 2107

@@ -16,6 +16,8 @@ nm::LocaleFormats russianDates() {
 }
 
 const nm::FileTime kDecember7{2026, 12, 7, 9, 5, 36};
+// A date taken keeps odd seconds; a file time never has them.
+const nm::FileTime kTakenMay1{2023, 5, 1, 12, 34, 57};
 
 struct NewPathCase {
     const char* path;
@@ -24,6 +26,7 @@ struct NewPathCase {
     int index;
     const char* expected;  // nullptr: the expansion fails and the file keeps its name
     nm::FileTime time = kDecember7;
+    std::optional<nm::FileTime> taken = kTakenMay1;  // nullopt: the file has no date taken
 };
 
 std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step = 1,
@@ -36,7 +39,8 @@ std::optional<std::string> newPath(const NewPathCase& c, int start = 1, int step
     request.counterStep = step;
     request.counterDigits = digits;
     request.fileIndex = c.index;
-    const nm::RenameResult result = nm::computeNewPath(request, c.time, russianDates());
+    const nm::RenameResult result =
+        nm::computeNewPath(request, c.time, russianDates(), [&] { return c.taken; });
     if (result.status != nm::RenameStatus::Ok) {
         EXPECT_EQ(result.status, nm::RenameStatus::MaskFailed);
         return std::nullopt;
@@ -85,6 +89,30 @@ TEST(ComputeNewPath, FollowsTheTokenChainInItsOrder) {
         {R"(C:\file.txt)", "[Nx][Y][s]", "[E]", 0, nullptr},
         {R"(C:\file.txt)", "[dx]-[Y]-[t]", "", 0, nullptr},
         {R"(C:\file.txt)", "[Y][mx][s]", "", 0, nullptr},
+        // The twins: the date taken, written as the plain tokens write the file time.
+        {R"(C:\IMG_1.JPG)", "[XY]-[XM]-[XD]_[Xh][Xm][Xs]", "[E]", 0, R"(C:\2023-05-01_123457.JPG)"},
+        {R"(C:\IMG_1.JPG)", "[Xd] [Xt] [Xy]", "", 0, R"(C:\01.05.2023 12.34.57 23)"},
+        {R"(C:\IMG_1.JPG)", "[XY3-4][XM-1][Xd-5,5]", "", 0, R"(C:\235.2023)"},
+        {R"(C:\IMG_1.JPG)", "[s]_[Xs]", "", 0, R"(C:\36_57)"},
+        {R"(C:\IMG_1.JPG)", "[Y][M]-[XY][XM]_[C]", "[E]", 4, R"(C:\202612-202305_005.JPG)"},
+        // Without a date taken they take the file time's values.
+        {R"(C:\IMG_1.JPG)", "[XY][XM][XD]_[Xt]", "", 0, R"(C:\20261207_09.05.36)", kDecember7,
+         std::nullopt},
+        {R"(C:\IMG_1.JPG)",
+         "[XY2-3][Xs]",
+         "",
+         0,
+         R"(C:\0206)",
+         {2020, 1, 2, 3, 4, 6},
+         std::nullopt},
+        // Only masks that name a twin expand them, a name's own "[XY]" too.
+        {R"(C:\[XY].txt)", "[N]", "[E]", 0, R"(C:\[XY].txt)"},
+        {R"(C:\[XY].txt)", "[N]-[XM]", "[E]", 0, R"(C:\2023-05.txt)"},
+        {R"(C:\a.txt)", "[[]XY]", "", 0, R"(C:\[XY])"},
+        {R"(C:\a.txt)", "[Xq][XY]", "", 0, R"(C:\[Xq]2023)"},
+        {R"(C:\a.txt)", "[XYx]", "[E]", 0, nullptr},
+        {R"(C:\a.txt)", "[XY", "", 0, nullptr},
+        {R"(C:\a.txt)", "[Yx][XY]", "", 0, nullptr},
     };
     for (const NewPathCase& c : cases) {
         const auto got = newPath(c);
@@ -105,6 +133,51 @@ TEST(ComputeNewPath, MissingTimeIsAnErrorWhateverTheMasks) {
         EXPECT_EQ(nm::computeNewPath(request, std::nullopt, russianDates()).status,
                   nm::RenameStatus::NoFileTime)
             << mask;
+    }
+}
+
+// Reading the date taken costs a file read: it is asked once per file, and only when a twin is
+// there to expand.
+TEST(ComputeNewPath, ReadsTheDateTakenOnlyForATwinAndOnce) {
+    struct Case {
+        const char* path;
+        const char* nameMask;
+        int lookups;
+        nm::CodePage codePage = {};
+    } cases[] = {
+        {R"(C:\IMG_1.JPG)", "[N]_[Y][M][D][h][m][s]", 0},
+        {R"(C:\[XY][Xs].JPG)", "[N]", 0},
+        {R"(C:\a.JPG)", "[[]XY]", 0},
+        {R"(C:\a.JPG)", "[Nx][XY]", 0},  // the chain stopped before
+        {R"(C:\a.JPG)", "[Xq]", 0},      // no twin, though the mark is there
+        {R"(C:\a.JPG)", "[XY][XM][XD]_[Xh][Xm][Xs][Xd][Xt][Xy]", 1},
+        {R"(C:\a.JPG)", "[N]_[XM]", 1},
+        // In code page 932 0x95 0x5B is one character: no "[" begins there.
+        {R"(C:\a.JPG)", "\x95[XY]", 0, nm::test::shiftJis()},
+        {R"(C:\a.JPG)", "\x95\x95[XY]", 1, nm::test::shiftJis()},
+    };
+    for (const Case& c : cases) {
+        nm::RenameRequest request;
+        request.path = c.path;
+        request.nameMask = c.nameMask;
+        request.extMask = "[E]";
+        nm::LocaleFormats formats = russianDates();
+        formats.codePage = c.codePage;
+        int lookups = 0;
+        const nm::RenameResult result = nm::computeNewPath(request, kDecember7, formats, [&] {
+            ++lookups;
+            return std::optional(kTakenMay1);
+        });
+        EXPECT_EQ(lookups, c.lookups) << c.nameMask << " -> " << result.newPath;
+        // A missing file time is the error still, and reads nothing.
+        EXPECT_EQ(nm::computeNewPath(request, std::nullopt, formats,
+                                     [&] {
+                                         ++lookups;
+                                         return std::optional(kTakenMay1);
+                                     })
+                      .status,
+                  nm::RenameStatus::NoFileTime);
+        EXPECT_EQ(lookups, c.lookups) << c.nameMask;
     }
 }
 

@@ -125,6 +125,23 @@ out=$(renhost --tsv --preview --name '[N]' 'dir*' 2>&1); rc=$?
 expect "pattern takes no folder" "$rc $(echo "$out" | head -1 | tr -d '\r')" "2 renhost: no file matches dir*"
 rmdir "$work/dir.txt"
 
+# --sort: the counter follows the order chosen; ties keep the order given.
+batch "sort name"      ""                            "IMG_10.txt=ten IMG_2.txt=two b.txt=B" "--sort name --name '[C]_[N]' IMG_10.txt b.txt IMG_2.txt" 0 "renamed renamed renamed" "1_b.txt=B 2_IMG_2.txt=two 3_IMG_10.txt=ten " =
+batch "sort size"      ""                            "a.txt=AAA b.txt=B c.txt=CC d.txt=D" "--sort size --name '[C]_[N]' a.txt b.txt c.txt d.txt" 0 "renamed renamed renamed renamed" "1_b.txt=B 2_d.txt=D 3_c.txt=CC 4_a.txt=AAA " =
+renhost --sort date a.txt >/dev/null 2>&1
+expect "bad sort" "$?" 2
+# By date taken: photos taken at 08:00, 08:01 and 08:02 (make_media), given in another order,
+# and a text file last written at 08:00:30, which takes that time in their place.
+(cd "$work" && LANG=ru_RU.UTF-8 timeout 60 "$src/scripts/wine-exec" "$prefix" "$bin/make_media.exe" photos media 3 2000)
+(cd "$work/media" && mv IMG_0001.JPG c.jpg && mv IMG_0002.JPG a.jpg && mv IMG_0003.JPG b.jpg)
+printf notes >"$work/media/notes.txt" && TZ=UTC touch -d "2023-05-01 08:00:30" "$work/media/notes.txt"
+out=$(renhost_in "$work/media" "" --tsv --preview --sort taken --name '[C]_[N]' a.jpg b.jpg c.jpg notes.txt 2>"$work/stderr")
+expect "sort taken" "$(echo "$out" | cut -f3 | sed 's/.*\\//' | LC_ALL=C sort | tr '\n' ' ')" "1_c.jpg 2_notes.txt 3_a.jpg 4_b.jpg "
+expect "sort taken: files without a date" "$(tr -d '\r' <"$work/stderr")" "renhost: 1 of 4 files had no date taken; they took their last-write time in the order instead"
+out=$(renhost_in "$work/media" "" --tsv --preview --name '[XY][XM][XD]_[Xh][Xm][Xs]' a.jpg notes.txt 2>"$work/stderr")
+expect "date taken" "$(echo "$out" | cut -f3 | sed 's/.*\\//' | tr '\n' ' ')" "20230501_080100.jpg 20230501_080030.txt "
+expect "date taken: files without one" "$(tr -d '\r' <"$work/stderr")" "renhost: 1 of 2 files had no date taken; the date-taken tokens took the file time instead"
+
 # A journal says its code page: the UTF-8 host refuses one the legacy host wrote, which
 # undoes it itself.
 exe=renhost-legacy.exe batch "legacy host" ""   "ж.txt=Ж"                          "--name 'x_[N]' ж.txt"                              0  "renamed"                      "x_ж.txt=Ж "                                     -

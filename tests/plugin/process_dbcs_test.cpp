@@ -7,10 +7,15 @@
 #include <windows.h>
 
 #include "tests/plugin/process_fixture.hpp"
+#include "tests/support/media_files.hpp"
 
 namespace {
 
 using nm::test::PluginFiles;
+
+std::string photo(const nm::media::Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 struct MultiByteRow {
     UINT codePage;
@@ -18,7 +23,8 @@ struct MultiByteRow {
     const char* name;
     const char* nameMask;
     const char* extMask;
-    const char* expected;  // the new name
+    const char* expected;         // the new name
+    const char* taken = nullptr;  // a photo's Exif date; none: a file of text
 };
 
 // 表示 is 95 5C 8E A6 in code page 932: the first character's trail byte is a backslash.
@@ -43,6 +49,11 @@ const MultiByteRow kRows[] = {
      "\xF0\x9F\x98\x80-\xF0\x9F\x98\x80"
      "b.txt"},
     {65001, "\xD0\xAF\xF0\x9F\x98\x80", "x.txt", "[P-1]_[N]", "[E]", "\xF0\x9F\x98\x80_x.txt"},
+    // The date taken read from a file whose path the system must convert to open it.
+    {932, "\x95\x5C", "\x95\x5C\x8E\xA6.jpg", "[P]_[XY][XM][XD]_[Xs]", "[E]",
+     "\x95\x5C_20230501_57.jpg", "2023:05:01 12:34:57"},
+    {65001, "", "\xD0\xAF\xF0\x9F\x98\x80.jpg", "[N-1]_[XY][XM][XD]_[Xs]", "[E]",
+     "\xF0\x9F\x98\x80_20230501_57.jpg", "2023:05:01 12:34:57"},
 };
 
 TEST(ProcessMultiByte, RangesCountCharactersAndTheFileMovesToThePreviewedName) {
@@ -62,7 +73,10 @@ TEST(ProcessMultiByte, RangesCountCharactersAndTheFileMovesToThePreviewedName) {
             folder = std::string(row.folder) + "\\";
             ASSERT_TRUE(CreateDirectoryA((files.folder() + folder).c_str(), nullptr)) << row.name;
         }
-        const std::string old = files.file(folder + row.name, "named");
+        const std::string content = row.taken == nullptr
+                                        ? "named"
+                                        : photo(nm::media::jpeg({.exif = {.original = row.taken}}));
+        const std::string old = files.file(folder + row.name, content);
         files.setMasks(row.nameMask, row.extMask);
         const std::string expected = files.folder() + folder + row.expected;
         const auto preview = files.call(old, true);
@@ -71,7 +85,7 @@ TEST(ProcessMultiByte, RangesCountCharactersAndTheFileMovesToThePreviewedName) {
         const auto result = files.call(old, false);
         ASSERT_FALSE(result.error) << row.nameMask;
         EXPECT_EQ(result.path, expected) << row.nameMask;
-        EXPECT_EQ(PluginFiles::content(expected), "named") << row.nameMask;
+        EXPECT_EQ(PluginFiles::content(expected), content.substr(0, 256)) << row.nameMask;
     }
     EXPECT_GT(ran, 0);
 }

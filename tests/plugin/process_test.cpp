@@ -6,9 +6,12 @@
 #include <psapi.h>  // after windows.h, which it needs
 
 #include <cstdint>
+#include <cstdio>
 #include <tuple>
 
+#include "engine/win32/handles.hpp"
 #include "tests/plugin/process_fixture.hpp"
+#include "tests/support/media_files.hpp"
 
 namespace {
 
@@ -74,23 +77,73 @@ TEST_F(Process, AMaskThatCannotBeExpandedLeavesPathAndFile) {
 }
 
 TEST_F(Process, NoUsableTimeRaisesTheDateErrorAndChangesNothing) {
-    files_.setMasks("[N]x", "[E]");
     const std::string old = files_.file("a.txt", "alpha");
     const std::string ancient = files_.file("old.txt", "x", 1975, 6, 1);
     CreateDirectoryA((files_.folder() + "sub").c_str(), nullptr);
-    for (const std::string& source :
-         {files_.folder() + "nothing.txt", files_.folder() + "sub", ancient}) {
-        for (bool preview : {true, false}) {
-            const auto result = files_.call(old, source, 0, preview);
-            EXPECT_EQ(result.error.value_or("<none>"), kDateError) << source;
-            EXPECT_FALSE(result.changed) << source;
-            EXPECT_EQ(PluginFiles::content(old), "alpha") << source;
+    // The date-taken tokens read the time source through an open of their own.
+    for (const char* mask : {"[N]x", "[XY][N]"}) {
+        files_.setMasks(mask, "[E]");
+        for (const std::string& source :
+             {files_.folder() + "nothing.txt", files_.folder() + "sub", ancient}) {
+            for (bool preview : {true, false}) {
+                const auto result = files_.call(old, source, 0, preview);
+                EXPECT_EQ(result.error.value_or("<none>"), kDateError) << mask << " " << source;
+                EXPECT_FALSE(result.changed) << mask << " " << source;
+                EXPECT_EQ(PluginFiles::content(old), "alpha") << mask << " " << source;
+            }
         }
     }
     // Even a mask that already failed raises, since the time is read in every call.
     files_.setMasks("[Name]", "");
     EXPECT_EQ(files_.call(old, files_.folder() + "nothing.txt", 0, true).error.value_or(""),
               kDateError);
+}
+
+// The date-taken tokens read the file itself: a photo's Exif date with its odd second, a video's
+// UTC mvhd in local time (the tests run at UTC+05:30). A file without a date taken, or one
+// that cannot be opened (locked by the test, no sharing), takes the file time, as the plain
+// tokens show it. The file's time (09:05:37) is not the date taken's.
+TEST_F(Process, DateTakenTokensReadTheFileElseTakeItsTime) {
+    namespace media = nm::media;
+    const auto text = [](const media::Bytes& bytes) {
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string photo = text(media::jpeg({.exif = {.original = "2023:05:01 12:34:57"}}));
+    const std::string video =
+        text(media::movie({.mvhdTime = media::quickTimeSeconds(2023, 5, 1, 22, 50, 57)}));
+    SYSTEMTIME taken{2023, 5, 0, 1, 22, 50, 57, 0};
+    FILETIME utc, local;
+    ASSERT_TRUE(SystemTimeToFileTime(&taken, &utc) && FileTimeToLocalFileTime(&utc, &local) &&
+                FileTimeToSystemTime(&local, &taken));
+    ASSERT_NE(taken.wHour, 22) << "run in a zone off UTC (TZ)";
+    char videoName[32];
+    std::snprintf(videoName, sizeof videoName, "%04u%02u%02u_%02u%02u%02u.MP4", taken.wYear,
+                  taken.wMonth, taken.wDay, taken.wHour, taken.wMinute, taken.wSecond);
+    struct Row {
+        const char* name;
+        std::string content;
+        bool locked;
+        const char* nameMask;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"IMG_0001.JPG", photo, false, "[XY]-[XM]-[XD]_[Xh][Xm][Xs]", "2023-05-01_123457.JPG"},
+        {"IMG_0001.JPG", photo, false, "[Y][M][D][h][m][s]_[XY3-4][Xs]", "20261207090536_2357.JPG"},
+        {"VID_0001.MP4", video, false, "[XY][XM][XD]_[Xh][Xm][Xs]", videoName},
+        {"notes.txt", "not a photo", false, "[XY][XM][XD]_[Xh][Xm][Xs]", "20261207_090536.txt"},
+        {"IMG_0002.JPG", photo, true, "[XY][XM][XD]_[Xh][Xm][Xs]", "20261207_090536.JPG"},
+    };
+    for (const Row& row : rows) {
+        const std::string old = files_.file(row.name, row.content, 2026, 12, 7, 9, 5, 37);
+        files_.setMasks(row.nameMask, "[E]");
+        const nm::FileHandle lock(row.locked ? CreateFileA(old.c_str(), GENERIC_READ, 0, nullptr,
+                                                           OPEN_EXISTING, 0, nullptr)
+                                             : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(static_cast<bool>(lock), row.locked) << row.name;
+        const auto result = files_.call(old, true);
+        EXPECT_FALSE(result.error) << row.name << " " << row.nameMask;
+        EXPECT_EQ(result.path, files_.folder() + row.expected) << row.name << " " << row.nameMask;
+    }
 }
 
 TEST_F(Process, AMaskOfAFullFieldWithoutNulIsReadAsHundredCharacters) {
