@@ -136,7 +136,9 @@ int32_t NAMEMASK_CALL showOptions(uint8_t newRecord, RenameOptions** record,
 /* Computes the new path of *filePath from **options and, unless previewOnly, moves
    the file. On success *filePath points to the new path (owned by the plug-in, valid
    until the next process call); otherwise it is left as it was. fileIndex drives the
-   counter; the date and time come from timeSourcePath's last write. */
+   counter; the date and time tokens come from timeSourcePath's last write, and the
+   date-taken tokens ([XY] and its kin) from the same file's photo or video metadata,
+   read within fixed bounds (the last write when it has none). */
 void NAMEMASK_CALL process(const char** filePath, const char* timeSourcePath, int32_t fileIndex,
                            uint32_t reserved, RenameOptions** options, uint8_t previewOnly);
 
