@@ -22,9 +22,22 @@ std::wstring toWide(std::string_view text, UINT codePage) {
     return wide;
 }
 
+// Whether the text holds a surrogate without its other half, which UTF-8 cannot hold.
+bool hasLoneSurrogate(std::wstring_view text) noexcept {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() && IS_LOW_SURROGATE(text[at + 1])) {
+            ++at;
+        } else if (IS_HIGH_SURROGATE(text[at]) || IS_LOW_SURROGATE(text[at])) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // `lost`, when asked for, tells whether a character was replaced. UTF-8 takes no default
-// character to report with, and no flags: it names every character (a lone surrogate becomes
-// U+FFFD). Other code pages take no best-fit look-alikes.
+// character to report with, and no flags: it writes a lone surrogate as U+FFFD, which is told
+// as lost, since a file name so converted would name another file. Other code pages take no
+// best-fit look-alikes.
 std::string fromWide(std::wstring_view text, UINT codePage, bool* lost) {
     if (lost != nullptr) {
         *lost = !text.empty();
@@ -45,7 +58,7 @@ std::string fromWide(std::wstring_view text, UINT codePage, bool* lost) {
                             report);
     }
     if (lost != nullptr) {
-        *lost = length <= 0 || usedDefault != FALSE;
+        *lost = length <= 0 || usedDefault != FALSE || (utf8 && hasLoneSurrogate(text));
     }
     return bytes;
 }

@@ -35,8 +35,12 @@ const FitRow kFitRows[] = {
     {65001, L"a\U0001F600b", 4, "a", false, true},
     {65001, L"a\U0001F600b", 5, "a\xf0\x9f\x98\x80", false, true},
     {65001, L"\x0444\x0430", 3, "\xd1\x84", false, true},
-    // A lone surrogate is a character of its own: U+FFFD.
-    {65001, L"\xd83d?", 4, "\xef\xbf\xbd?", false, false},
+    // A lone surrogate, first, last or reversed, becomes U+FFFD and is told as lost: a file
+    // name so converted would name another file.
+    {65001, L"\xd83d?", 4, "\xef\xbf\xbd?", true, false},
+    {65001, L"a\xde00", 4, "a\xef\xbf\xbd", true, false},
+    {65001, L"\xde00\xd83d", 6, "\xef\xbf\xbd\xef\xbf\xbd", true, false},
+    {65001, L"\U0001F600", 4, "\xf0\x9f\x98\x80", false, false},
 };
 
 TEST(TextCodec, WideToAnsiKeepsTheLongestStartThatFits) {
