@@ -271,7 +271,7 @@ Bytes tiff(const Exif& exif) {
     return out;
 }
 
-Bytes jpeg(const Jpeg& spec) {
+Bytes jpeg(const Jpeg& shape) {
     const auto segment = [](Bytes& out, unsigned char marker, const Bytes& data) {
         out.push_back(0xFF);
         out.push_back(marker);
@@ -288,38 +288,38 @@ Bytes jpeg(const Jpeg& spec) {
 
     Bytes out = {0xFF, 0xD8};
     segment(out, 0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
-    if (spec.xmpFirst) {
+    if (shape.xmpFirst) {
         segment(out, 0xE1, xmp);
     }
-    if (spec.withExif) {
-        segment(out, 0xE1, exifPayload(spec.exif, true));
+    if (shape.withExif) {
+        segment(out, 0xE1, exifPayload(shape.exif, true));
     }
     // A 1x1 greyscale frame, then the scan.
     segment(out, 0xC0, {8, 0, 1, 0, 1, 1, 1, 0x11, 0});
     segment(out, 0xDA, {1, 1, 0, 0, 63, 0});
-    append(out, filler(spec.imageBytes));
+    append(out, filler(shape.imageBytes));
     out.push_back(0xFF);
     out.push_back(0xD9);
     return out;
 }
 
-Bytes png(const Png& spec) {
+Bytes png(const Png& shape) {
     Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     append(out, pngChunk("IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0, 0}));
-    const Bytes exif = pngChunk("eXIf", exifPayload(spec.exif, spec.exifHeader));
-    if (!spec.exifAfterImage) {
+    const Bytes exif = pngChunk("eXIf", exifPayload(shape.exif, shape.exifHeader));
+    if (!shape.exifAfterImage) {
         append(out, exif);
     }
     // A zlib stream of one filtered grey pixel.
     append(out, pngChunk("IDAT", {0x78, 0x9C, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01}));
-    if (spec.exifAfterImage) {
+    if (shape.exifAfterImage) {
         append(out, exif);
     }
     append(out, pngChunk("IEND", {}));
     return out;
 }
 
-Bytes webp(const Webp& spec) {
+Bytes webp(const Webp& shape) {
     const auto chunk = [](Bytes& out, std::string_view type, const Bytes& data) {
         append(out, type);
         putLe32(out, static_cast<std::uint32_t>(data.size()));
@@ -334,7 +334,7 @@ Bytes webp(const Webp& spec) {
     chunk(body, "VP8X", {0x08, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     // A lossless 1x1 image.
     chunk(body, "VP8L", {0x2F, 0, 0, 0, 0x10, 0x07, 0x10, 0x11, 0x11, 0x88, 0x88, 0xFE, 0x07, 0});
-    chunk(body, "EXIF", exifPayload(spec.exif, spec.exifHeader));
+    chunk(body, "EXIF", exifPayload(shape.exif, shape.exifHeader));
     Bytes out;
     append(out, "RIFF");
     putLe32(out, static_cast<std::uint32_t>(body.size()));
@@ -342,12 +342,12 @@ Bytes webp(const Webp& spec) {
     return out;
 }
 
-Bytes heif(const Heif& spec) {
+Bytes heif(const Heif& shape) {
     Bytes exifItem;
-    putBe(exifItem, spec.exifHeader ? 6 : 0, 4);
-    append(exifItem, exifPayload(spec.exif, spec.exifHeader));
-    const Bytes image = filler(spec.imageBytes);
-    const bool v1 = spec.ilocVersion > 0;
+    putBe(exifItem, shape.exifHeader ? 6 : 0, 4);
+    append(exifItem, exifPayload(shape.exif, shape.exifHeader));
+    const Bytes image = filler(shape.imageBytes);
+    const bool v1 = shape.ilocVersion > 0;
 
     // The meta box, with the items' positions in the file (or in idat) once known.
     const auto meta = [&](std::uint64_t imageAt, std::uint64_t exifAt) {
@@ -359,22 +359,22 @@ Bytes heif(const Heif& spec) {
 
         const auto infe = [&](unsigned id, std::string_view type) {
             Bytes e;
-            putBe(e, id, spec.infeVersion == 3 ? 4 : 2);
+            putBe(e, id, shape.infeVersion == 3 ? 4 : 2);
             putBe(e, 0, 2);
             append(e, type);
             e.push_back(0);
-            return fullBox("infe", spec.infeVersion, e);
+            return fullBox("infe", shape.infeVersion, e);
         };
         Bytes iinf;
-        const unsigned iinfVersion = spec.infeVersion == 3 ? 1 : 0;
+        const unsigned iinfVersion = shape.infeVersion == 3 ? 1 : 0;
         putBe(iinf, 2, iinfVersion == 0 ? 2 : 4);
         append(iinf, infe(1, "hvc1"));
         append(iinf, infe(2, "Exif"));
 
         Bytes iloc;
-        putBe(iloc, spec.offsetSize << 4 | spec.lengthSize, 1);
-        putBe(iloc, spec.baseOffsetSize << 4, 1);
-        const unsigned idSize = spec.ilocVersion == 2 ? 4 : 2;
+        putBe(iloc, shape.offsetSize << 4 | shape.lengthSize, 1);
+        putBe(iloc, shape.baseOffsetSize << 4, 1);
+        const unsigned idSize = shape.ilocVersion == 2 ? 4 : 2;
         putBe(iloc, 2, idSize);
         const auto item = [&](unsigned id, unsigned method, std::uint64_t at, std::size_t size) {
             putBe(iloc, id, idSize);
@@ -382,63 +382,63 @@ Bytes heif(const Heif& spec) {
                 putBe(iloc, method, 2);
             }
             putBe(iloc, 0, 2);  // this file
-            putBe(iloc, spec.base, spec.baseOffsetSize);
+            putBe(iloc, shape.base, shape.baseOffsetSize);
             putBe(iloc, 1, 2);  // one extent
-            putBe(iloc, at - spec.base, spec.offsetSize);
-            putBe(iloc, size, spec.lengthSize);
+            putBe(iloc, at - shape.base, shape.offsetSize);
+            putBe(iloc, size, shape.lengthSize);
         };
         item(1, 0, imageAt, image.size());
-        item(2, spec.inIdat ? 1 : 0, exifAt, exifItem.size());
+        item(2, shape.inIdat ? 1 : 0, exifAt, exifItem.size());
 
         Bytes body;
         append(body, fullBox("hdlr", 0, hdlr));
         append(body, fullBox("pitm", 0, pitm));
-        append(body, fullBox("iloc", spec.ilocVersion, iloc));
+        append(body, fullBox("iloc", shape.ilocVersion, iloc));
         append(body, fullBox("iinf", iinfVersion, iinf));
-        if (spec.inIdat) {
+        if (shape.inIdat) {
             append(body, box("idat", exifItem));
         }
         return fullBox("meta", 0, body);
     };
 
-    Bytes out = ftyp(spec.brand);
+    Bytes out = ftyp(shape.brand);
     const std::size_t mdatAt = out.size() + meta(0, 0).size();
     const std::uint64_t imageAt = mdatAt + 8;
-    const std::uint64_t exifAt = spec.inIdat ? 0 : imageAt + image.size();
+    const std::uint64_t exifAt = shape.inIdat ? 0 : imageAt + image.size();
     append(out, meta(imageAt, exifAt));
     Bytes media = image;
-    if (!spec.inIdat) {
+    if (!shape.inIdat) {
         append(media, exifItem);
     }
     append(out, box("mdat", media));
     return out;
 }
 
-Bytes movie(const Movie& spec) {
+Bytes movie(const Movie& shape) {
     Bytes moovBody;
-    if (spec.mvhdTime) {
-        const bool v1 = spec.mvhdVersion == 1;
+    if (shape.mvhdTime) {
+        const bool v1 = shape.mvhdVersion == 1;
         Bytes mvhd;
-        putBe(mvhd, *spec.mvhdTime, v1 ? 8 : 4);  // created
-        putBe(mvhd, *spec.mvhdTime, v1 ? 8 : 4);  // modified
-        putBe(mvhd, 600, 4);                      // time scale
-        putBe(mvhd, 6000, v1 ? 8 : 4);            // duration: 10 s
-        putBe(mvhd, 0x00010000, 4);               // rate 1.0
-        putBe(mvhd, 0x0100, 2);                   // volume 1.0
+        putBe(mvhd, *shape.mvhdTime, v1 ? 8 : 4);  // created
+        putBe(mvhd, *shape.mvhdTime, v1 ? 8 : 4);  // modified
+        putBe(mvhd, 600, 4);                       // time scale
+        putBe(mvhd, 6000, v1 ? 8 : 4);             // duration: 10 s
+        putBe(mvhd, 0x00010000, 4);                // rate 1.0
+        putBe(mvhd, 0x0100, 2);                    // volume 1.0
         mvhd.resize(mvhd.size() + 10);
         for (const std::uint32_t m : {0x10000u, 0u, 0u, 0u, 0x10000u, 0u, 0u, 0u, 0x40000000u}) {
             putBe(mvhd, m, 4);
         }
         mvhd.resize(mvhd.size() + 24);
         putBe(mvhd, 2, 4);  // next track
-        append(moovBody, fullBox("mvhd", spec.mvhdVersion, mvhd));
+        append(moovBody, fullBox("mvhd", shape.mvhdVersion, mvhd));
     }
     // A track the reader must step over.
     Bytes tkhd(80, 0);
     tkhd[11] = 1;  // track 1
     append(moovBody, box("trak", fullBox("tkhd", 0, tkhd)));
 
-    if (spec.creationDate != nullptr) {
+    if (shape.creationDate != nullptr) {
         Bytes hdlr(4, 0);
         append(hdlr, "mdta");
         hdlr.resize(hdlr.size() + 12 + 1);
@@ -465,13 +465,13 @@ Bytes movie(const Movie& spec) {
         Bytes ilst;
         append(ilst, item(1, "Generator"));
         append(ilst, item(3, "Model 1"));
-        append(ilst, item(2, spec.creationDate));
+        append(ilst, item(2, shape.creationDate));
         Bytes metaBody = fullBox("hdlr", 0, hdlr);
         append(metaBody, fullBox("keys", 0, keys));
         append(metaBody, box("ilst", ilst));
-        const bool full = (spec.meta == Movie::Meta::InUdta) != spec.metaStyleSwapped;
+        const bool full = (shape.meta == Movie::Meta::InUdta) != shape.metaStyleSwapped;
         const Bytes meta = full ? fullBox("meta", 0, metaBody) : box("meta", metaBody);
-        if (spec.meta == Movie::Meta::InMoov) {
+        if (shape.meta == Movie::Meta::InMoov) {
             append(moovBody, meta);
         } else {
             Bytes udta = meta;
@@ -481,13 +481,13 @@ Bytes movie(const Movie& spec) {
     }
     const Bytes moov = box("moov", moovBody);
 
-    Bytes out = spec.brand != nullptr ? ftyp(spec.brand) : Bytes{};
-    if (spec.moovFirst) {
+    Bytes out = shape.brand != nullptr ? ftyp(shape.brand) : Bytes{};
+    if (shape.moovFirst) {
         append(out, moov);
     }
     append(out, box("wide", {}));
-    append(out, mdat(spec.mdatSize, filler(spec.mediaBytes)));
-    if (!spec.moovFirst) {
+    append(out, mdat(shape.mdatSize, filler(shape.mediaBytes)));
+    if (!shape.moovFirst) {
         append(out, moov);
     }
     return out;

@@ -39,20 +39,20 @@ struct Jpeg {
     bool xmpFirst = false;        // an XMP APP1 (with a date of its own) before Exif's
     std::size_t imageBytes = 64;  // compressed image data after SOS
 };
-Bytes jpeg(const Jpeg& spec);
+Bytes jpeg(const Jpeg& shape);
 
 struct Png {
     Exif exif;
     bool exifAfterImage = false;  // eXIf after IDAT
     bool exifHeader = false;      // "Exif\0\0" before the TIFF header, as some writers do
 };
-Bytes png(const Png& spec);
+Bytes png(const Png& shape);
 
 struct Webp {
     Exif exif;
     bool exifHeader = false;
 };
-Bytes webp(const Webp& spec);
+Bytes webp(const Webp& shape);
 
 // HEIC, HEIF, AVIF: an image item and an Exif item, found through iinf and iloc.
 struct Heif {
@@ -66,7 +66,7 @@ struct Heif {
     std::uint64_t base = 0;  // the extent's offset is written as its position minus this
     std::size_t imageBytes = 64;
 };
-Bytes heif(const Heif& spec);
+Bytes heif(const Heif& shape);
 
 // MP4, MOV, 3GP. The creation date goes in an mdta meta box with three keys, the date's
 // the second, and its items in another order.
@@ -85,7 +85,7 @@ struct Movie {
     MdatSize mdatSize = MdatSize::Plain;  // ToEnd needs moovFirst
     std::size_t mediaBytes = 64;
 };
-Bytes movie(const Movie& spec);
+Bytes movie(const Movie& shape);
 
 // Seconds since 1904-01-01 (UTC), as mvhd counts.
 std::uint64_t quickTimeSeconds(int year, int month, int day, int hour, int minute, int second);
