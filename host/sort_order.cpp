@@ -44,15 +44,6 @@ std::optional<std::uint64_t> localTicks(const FileTime& time) {
     return ticks(asFileTime);
 }
 
-std::optional<std::uint64_t> localWriteTicks(const std::string& path) {
-    const auto data = attributesOf(path);
-    FILETIME local;
-    if (!data || !FileTimeToLocalFileTime(&data->ftLastWriteTime, &local)) {
-        return std::nullopt;
-    }
-    return ticks(local);
-}
-
 // The file's name, after its folder, in UTF-16 for the shell's comparison.
 std::wstring wideName(const std::string& path) {
     const std::wstring wide = ansiToWide(path);
@@ -106,9 +97,11 @@ BatchOrder orderBatch(const std::vector<std::string>& paths, SortKey key) {
     for (std::size_t k = 0; k < paths.size(); ++k) {
         const std::string& path = paths[k];
         if (key == SortKey::Taken) {
-            const std::optional<FileTime> taken = readLocalDateTaken(path.c_str());
-            result.dated[k] = taken.has_value();
-            keys[k] = taken ? localTicks(*taken) : localWriteTicks(path);
+            // One open for both, and the fallback is the very time the twins take.
+            const FileDates dates = readFileDates(path.c_str());
+            result.dated[k] = dates.taken.has_value();
+            const std::optional<FileTime>& time = dates.taken ? dates.taken : dates.written;
+            keys[k] = time ? localTicks(*time) : std::nullopt;
         } else if (const auto data = attributesOf(path)) {
             keys[k] = key == SortKey::Written
                           ? ticks(data->ftLastWriteTime)
